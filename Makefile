@@ -1,0 +1,54 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+SHELL := /bin/bash
+JOBS  ?= $(shell nproc)
+BUILD ?= build
+SUDO  := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+PKGS  := $(shell grep -v '^\#' deps.txt)
+
+.PHONY: all deps configure build run test sanitize bench fuzz clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PKGS); do \
+	  dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/lumatrex
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest -j $(JOBS) --output-on-failure
+
+sanitize: deps
+	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DLUMATREX_SANITIZE=ON
+	cmake --build build-sanitize -j $(JOBS)
+	cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest -j $(JOBS) --output-on-failure
+
+bench: build
+	@for b in $(BUILD)/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; QT_QPA_PLATFORM=offscreen "$$b" || exit 1; done
+
+# Short bounded run of every fuzz target (clang's libFuzzer, with sanitizers).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DLUMATREX_FUZZ=ON \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
+	@for f in build-fuzz/tests/fuzz/fuzz_*; do [ -x "$$f" ] || continue; echo "== $$f"; \
+	  mkdir -p build-fuzz/corpus/$$(basename $$f); \
+	  "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$(basename $$f) || exit 1; done
+
+clean:
+	rm -rf $(BUILD) build-sanitize build-fuzz
