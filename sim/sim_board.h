@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QMutex>
+#include <cstdint>
+#include <map>
+
+// One simulated laser-diode driver board on the CAN bus.
+//
+// The board keeps its state in physical units (mA, A, V, °C, Hz, ns ...),
+// keyed by the read code that reports the quantity. A set command is decoded
+// with the width and scale the host encodes it with and stored under the read
+// code of the same quantity, so the next read reports it. Replies are encoded
+// here from the command catalogue's rules, independently of the program's
+// records: d0 the read code, d1 the board's address, d2 = d3 = 0, the value
+// as a signed 32-bit big-endian integer in d4..d7 (scaled by the quantity's
+// power of ten), or d7 alone for flags, enumerations and the fault byte.
+//
+// Every public operation locks the board, so a test may change the board
+// while the adapter's thread talks to it.
+class sim_board
+{
+public:
+    enum value_kind { kind_none, kind_flag, kind_byte, kind_scaled, kind_raw };
+
+    struct reply_rule
+    {
+        value_kind kind = kind_none;
+        double scale = 1.0;
+    };
+
+    sim_board(int32_t driver_type, int32_t address);
+
+    int32_t driver_type() const;
+    int32_t address() const;
+    void set_address(int32_t address);
+
+    // How this board's family reports a read code; kind_none if it does not
+    // answer it. 0xD0 and 0xD1 are answered by every board.
+    reply_rule rule(uint8_t read_code) const;
+    bool answers(uint8_t read_code) const { return rule(read_code).kind != kind_none; }
+
+    // Handles one frame that reached the board. Returns true and fills reply
+    // (eight data bytes) when the board answers it.
+    bool handle_frame(const uint8_t data[8], uint8_t reply[8]);
+
+    // The board's state, in physical units, by read code (flags are 0 or 1,
+    // enumerations and the fault byte their integer).
+    double value(uint8_t read_code) const;
+    void set_value(uint8_t read_code, double v);
+
+    // The signed integer the board sends in d4..d7 (or d7) for a read code:
+    // the value times the scale, rounded half away from zero, saturated to
+    // the 32-bit range; an override if one is set.
+    int32_t reply_integer(uint8_t read_code) const;
+
+    // Test faults.
+    void set_silent(bool silent);                   // answers nothing at all
+    void set_faults(uint8_t fault_byte);            // reported by 0xB0
+    void set_raw_override(uint8_t read_code, int32_t raw); // e.g. out-of-range values
+    void clear_raw_overrides();
+
+    // What reached the board.
+    int received(uint8_t code) const;               // frames with this d0
+    int received_total() const;
+    int32_t last_set_integer(uint8_t set_code) const; // last value integer of a set code
+    int protocol_errors() const;                    // frames with bytes that must be 0 not 0
+    int saved_configs() const;                      // type-18 store-configuration commands
+
+    // Initial values for a family, in physical units (used by the constructor).
+    static std::map<uint8_t, double> default_state(int32_t driver_type);
+
+private:
+    struct set_rule
+    {
+        int width = 0;          // 0: unknown code, 8, 16 or 32 bits; -1: no value
+        bool is_signed = false; // 16-bit values of quantities that may be negative
+        double scale = 1.0;
+        uint8_t target = 0;     // read code of the quantity it sets
+    };
+
+    set_rule set_rule_of(uint8_t set_code) const;
+    reply_rule rule_locked(uint8_t read_code) const;
+    int32_t reply_integer_locked(uint8_t read_code) const;
+    void apply_set(uint8_t code, const uint8_t data[8]);
+
+    mutable QMutex mutex;
+    const int32_t type;
+    int32_t addr;
+    std::map<uint8_t, double> state;
+    std::map<uint8_t, int32_t> overrides;
+    std::map<uint8_t, int> counts;
+    std::map<uint8_t, int32_t> last_sets;
+    bool silent = false;
+    int total = 0;
+    int bad_frames = 0;
+    int save_count = 0;
+};
