@@ -50,5 +50,11 @@ fuzz: deps
 	  mkdir -p build-fuzz/corpus/$$(basename $$f); \
 	  "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$(basename $$f) || exit 1; done
 
+# Redraw the committed pictures (images/images/*.png, images/icon.ico).
+.PHONY: images
+images: configure
+	cmake --build $(BUILD) -j $(JOBS) --target draw_images
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/tools/draw_images/draw_images $(CURDIR)/images
+
 clean:
 	rm -rf $(BUILD) build-sanitize build-fuzz
