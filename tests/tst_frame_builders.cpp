@@ -193,6 +193,9 @@ const std::vector<builder_case> &cases()
         SHARED(frame_set_frequency, ARG(-3e9f), "-3e9", "1900000080000000"),
         SHARED(frame_set_frequency, ARG(nan_f), "NaN", "1900000000000000"),
         SHARED(frame_set_frequency_16, ARG(nan_f), "NaN", "1900000000000000"),
+        SHARED(frame_set_frequency, ARG(2147483520.0f), "2^31-128", "190000007FFFFF80"),
+        SHARED(frame_set_frequency, ARG(2147483648.0f), "2^31", "190000007FFFFFFF"),
+        SHARED(frame_set_frequency, ARG(-2147483648.0f), "-2^31", "1900000080000000"),
         SHARED(frame_set_beta, ARG(inf_f), "inf", "150000000000FFFF"),
 
         // The DC/DC record's own builders.
