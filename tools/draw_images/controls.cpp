@@ -2,12 +2,11 @@
 
 #include "paint_util.h"
 
-#include <QFont>
 #include <QLinearGradient>
 #include <QPainterPath>
 #include <QRadialGradient>
 
-switch_look switch_look_for(control_state state, bool with_caption)
+switch_look switch_look_for(control_state state)
 {
     switch_look look;
     const bool on = state == control_state::on || state == control_state::on_hover
@@ -21,16 +20,12 @@ switch_look switch_look_for(control_state state, bool with_caption)
         look.track_edge = palette::dark_grey_edge;
         look.knob = palette::disabled_knob;
         look.knob_edge = palette::disabled_knob_edge;
-        look.caption_colour = QColor(168, 168, 168);
     } else {
         look.track = on ? palette::green : palette::light_grey;
         look.track_edge = on ? palette::green_edge : palette::grey_edge;
         look.knob = hover ? palette::pale_blue : palette::white;
         look.knob_edge = hover ? palette::pale_blue_edge : palette::outline;
-        look.caption_colour = on ? palette::white : QColor(105, 105, 105);
     }
-    if (with_caption)
-        look.caption = on ? QStringLiteral("ON") : QStringLiteral("OFF");
     return look;
 }
 
@@ -66,18 +61,6 @@ QImage draw_switch(QSize size, const switch_look &look)
     p.setBrush(knob_fill);
     p.drawEllipse(knob.adjusted(0.5, 0.5, -0.5, -0.5));
 
-    // Lettering in the free part of the track.
-    if (!look.caption.isEmpty()) {
-        QFont font(QStringLiteral("DejaVu Sans"));
-        font.setBold(true);
-        font.setPixelSize(qRound(h * 0.44));
-        p.setFont(font);
-        p.setPen(look.caption_colour);
-        const QRectF free_part = look.knob_right
-            ? QRectF(h / 2 - 2, 0, knob.left() - h / 2 + 2, h)
-            : QRectF(knob.right(), 0, w - h / 2 + 2 - knob.right(), h);
-        p.drawText(free_part, Qt::AlignCenter, look.caption);
-    }
     return image;
 }
 

@@ -3,7 +3,6 @@
 #include <QColor>
 #include <QImage>
 #include <QSize>
-#include <QString>
 
 // The six states a two-state control is drawn in (the style sheets pick one
 // per pseudo-state: normal, hover, checked, hover+checked, checked+disabled,
@@ -19,11 +18,9 @@ struct switch_look
     QColor knob;
     QColor knob_edge;
     bool knob_right = false;
-    QString caption;          // empty: no lettering (small switches)
-    QColor caption_colour;
 };
 
-switch_look switch_look_for(control_state state, bool with_caption);
+switch_look switch_look_for(control_state state);
 QImage draw_switch(QSize size, const switch_look &look);
 
 QImage draw_push_button(QSize size, QColor face, QColor edge);

@@ -31,9 +31,9 @@ std::vector<picture> all_pictures()
     const QSize switch_size(80, 25);
     const QSize round_switch_size(36, 24);
     const QSize button_size(50, 25);
-    auto sw = [=](cs state) { return [=] { return draw_switch(switch_size, switch_look_for(state, true)); }; };
+    auto sw = [=](cs state) { return [=] { return draw_switch(switch_size, switch_look_for(state)); }; };
     auto round_sw = [=](cs state) {
-        return [=] { return draw_switch(round_switch_size, switch_look_for(state, false)); };
+        return [=] { return draw_switch(round_switch_size, switch_look_for(state)); };
     };
     auto button = [=](QColor face, QColor edge) { return [=] { return draw_push_button(button_size, face, edge); }; };
     auto indicator = [](QColor fill, QColor ring) { return [=] { return draw_indicator(24, fill, ring); }; };
