@@ -24,3 +24,11 @@ struct serial_message_struct
 
 Q_DECLARE_METATYPE(serial_conf_struct)
 Q_DECLARE_METATYPE(serial_message_struct)
+
+// Both records cross threads by value in queued calls made by signature
+// strings; the registered names must be the spellings of those signatures.
+inline void register_serial_types()
+{
+    qRegisterMetaType<serial_conf_struct>("serial_conf_struct");
+    qRegisterMetaType<serial_message_struct>("serial_message_struct");
+}

@@ -1,0 +1,142 @@
+#include "comm/serial_object.h"
+
+#include "comm/slcan_receiver.h"
+
+namespace {
+
+// Adapter set-up: bit rate 500 kbit/s three times, then open the CAN channel
+// three times; the number is how many 1000 ms waits follow each text.
+struct setup_step
+{
+    const char *text;
+    int waits;
+};
+
+constexpr setup_step adapter_setup[] = {
+    {"S6\r", 1}, {"S6\r", 1}, {"S6\r", 2}, {"O\r", 1}, {"O\r", 1}, {"O\r", 0},
+};
+
+constexpr int setup_wait_ms = 1000;
+// Long enough for "C\r" to leave the port, short enough not to stall the link.
+constexpr int close_wait_ms = 100;
+
+} // namespace
+
+serial_object::serial_object(QObject *parent) : QObject(parent)
+{
+    register_serial_types();
+}
+
+serial_object::~serial_object()
+{
+    qDebug("serial thread finishing");
+    emit sig_disconnected();
+}
+
+void serial_object::sl_start_port_process()
+{
+    qDebug("start serial thread");
+    connect(&port, SIGNAL(error(QSerialPort::SerialPortError)), this,
+            SLOT(sl_handle_error(QSerialPort::SerialPortError)), Qt::UniqueConnection);
+    connect(&port, SIGNAL(readyRead()), this, SLOT(sl_read_from_port()), Qt::UniqueConnection);
+}
+
+void serial_object::sl_serial_conf(serial_conf_struct conf)
+{
+    // The parity is not applied: the link always runs without parity.
+    port.setBaudRate(conf.baud_rate, QSerialPort::AllDirections);
+    port.setDataBits(static_cast<QSerialPort::DataBits>(conf.data_bits));
+    port.setFlowControl(static_cast<QSerialPort::FlowControl>(conf.flow_control));
+    port.setPortName(conf.port_name);
+    port.setStopBits(static_cast<QSerialPort::StopBits>(conf.stop_bits));
+}
+
+void serial_object::sl_connect_serial()
+{
+    if (port.isOpen())
+        port.flush();
+    // Fails on an open port too: a request on an open link closes it.
+    if (!port.open(QIODevice::ReadWrite)) {
+        qDebug("serial port open FAILED");
+        port.close();
+        emit sig_disconnected();
+        return;
+    }
+    port.flush();
+    port.clear(QSerialPort::AllDirections);
+    // A partial frame of an earlier connection must not be glued to the
+    // first frame of this one.
+    rx_buffer.clear();
+
+    // Made once whatever the number of connections, so each text goes out once.
+    connect(this, SIGNAL(sig_write_to_port(QByteArray)), this, SLOT(sl_write_to_port(QByteArray)),
+            Qt::UniqueConnection);
+
+    if (!mini_usb.load()) {
+        for (const setup_step &step : adapter_setup) {
+            if (!port.isOpen())
+                break;
+            emit sig_write_to_port(QByteArray(step.text));
+            for (int i = 0; i < step.waits && port.isOpen(); ++i)
+                port.waitForBytesWritten(setup_wait_ms);
+        }
+        // The port was lost during the set-up: the error handler has already
+        // reported the link as down.
+        if (!port.isOpen())
+            return;
+    }
+    qDebug("serial port is opened SUCCESSFULLY");
+    emit sig_connected();
+}
+
+void serial_object::sl_disconnect_serial()
+{
+    if (!port.isOpen())
+        return;
+    emit sig_write_to_port(QByteArray("C\r"));
+    // Let the adapter see the close before the port goes away.
+    port.waitForBytesWritten(close_wait_ms);
+    if (!port.isOpen())
+        return; // lost meanwhile; already reported
+    port.close();
+    qDebug("serial port DISONNECTED by user");
+    emit sig_disconnected();
+}
+
+void serial_object::sl_write_to_port(QByteArray data)
+{
+    if (port.isOpen() && port.isWritable())
+        port.write(data);
+}
+
+void serial_object::sl_handle_error(QSerialPort::SerialPortError error)
+{
+    if (!port.isOpen())
+        return;
+    // A removed device raises the resource error; a hung-up line (a
+    // pseudo-terminal whose far end closed) raises read errors instead, and
+    // would raise them forever if the port stayed open.
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
+        return;
+    qDebug("some ERROR with serial port");
+    port.close();
+    qDebug("serial port DISONNECTED by user");
+    emit sig_disconnected();
+}
+
+void serial_object::sl_read_from_port()
+{
+    if (!port.isOpen() || !port.isReadable())
+        return;
+    rx_buffer.append(port.readAll());
+    const slcan_receiver::result r =
+        slcan_receiver::parse(rx_buffer, rx_message, [this](const serial_message_struct &m) {
+            emit sig_serial_rx_can_message(m);
+        });
+    if (r.purged) {
+        // Only the input is dropped: output still waiting (an operator's
+        // switch-off, say) must go out.
+        port.flush();
+        port.clear(QSerialPort::Input);
+    }
+}
