@@ -570,5 +570,6 @@ void tst_images::states_of_a_control_differ()
             QVERIFY2(images[i] != images[j], qPrintable(names[i] + QStringLiteral(" = ") + names[j]));
 }
 
-QTEST_MAIN(tst_images)
+// Decoding pictures needs no window system.
+QTEST_GUILESS_MAIN(tst_images)
 #include "tst_images.moc"
