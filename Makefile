@@ -46,9 +46,10 @@ fuzz: deps
 	cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DLUMATREX_FUZZ=ON \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 	cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
-	@for f in build-fuzz/tests/fuzz/fuzz_*; do [ -x "$$f" ] || continue; echo "== $$f"; \
+	@for f in build-fuzz/tests/fuzz/fuzz_*; do [ -f "$$f" ] && [ -x "$$f" ] || continue; echo "== $$f"; \
 	  mkdir -p build-fuzz/corpus/$$(basename $$f); \
-	  "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$(basename $$f) || exit 1; done
+	  seeds=tests/fuzz/seeds/$$(basename $$f); [ -d "$$seeds" ] || seeds=; \
+	  "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build-fuzz/corpus/$$(basename $$f) $$seeds || exit 1; done
 
 # Redraw the committed pictures (images/images/*.png, images/icon.ico).
 .PHONY: images

@@ -135,8 +135,7 @@ void serial_object::sl_read_from_port()
         });
     if (r.purged) {
         // Only the input is dropped: output still waiting (an operator's
-        // switch-off, say) must go out.
-        port.flush();
+        // switch-off, say) goes out as usual.
         port.clear(QSerialPort::Input);
     }
 }

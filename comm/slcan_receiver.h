@@ -47,6 +47,14 @@ public:
         rx_buffer.append(data, len);
         return parse(rx_buffer, rx_message, sink);
     }
+    // As the port hands a read over: an empty buffer takes the read without
+    // copying it.
+    template <typename Sink>
+    result feed(const QByteArray &read, Sink &&sink)
+    {
+        rx_buffer.append(read);
+        return parse(rx_buffer, rx_message, sink);
+    }
 
     QByteArray rx_buffer;
     serial_message_struct rx_message;

@@ -325,5 +325,5 @@ void tst_serial_link::debug_texts()
                                           "serial thread finishing"}));
 }
 
-QTEST_MAIN(tst_serial_link)
+QTEST_GUILESS_MAIN(tst_serial_link)
 #include "tst_serial_link.moc"
