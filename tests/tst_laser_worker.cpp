@@ -66,13 +66,14 @@ public:
         QMutexLocker lock(&state->mutex);
         return state->frames.size();
     }
-    // The passes seen so far, split where the line was quiet for 200 ms.
+    // The passes seen so far: each polled pass begins with the device-type
+    // request, which no list repeats.
     QVector<QVector<stamped_frame>> passes() const
     {
         QVector<QVector<stamped_frame>> out;
         const QVector<stamped_frame> all = snapshot();
         for (int i = 0; i < all.size(); ++i) {
-            if (i == 0 || all[i].t_ns - all[i - 1].t_ns > 200 * ms)
+            if (i == 0 || all[i].frame.mid(5, 2) == "D0")
                 out.append(QVector<stamped_frame>());
             out.last().append(all[i]);
         }
