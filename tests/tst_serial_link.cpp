@@ -3,6 +3,7 @@
 // port errors and hang-ups, settings, and the debug log.
 #include <QtTest>
 
+#include <QSemaphore>
 #include <atomic>
 
 #include "support/link_stand_in.h"
@@ -71,6 +72,18 @@ void tst_serial_link::setup_on_every_connection()
         expected += setup + marker;
         QTRY_COMPARE_WITH_TIMEOUT(sim.received_bytes(), expected, 20000);
         QCOMPARE(sim.channel_open(), !mini_usb);
+        if (!mini_usb) {
+            // The doubled wait after the last "S6" gives the adapter its
+            // pause before the channel is opened (the second wait finds
+            // nothing left to write and runs to its time-out).
+            const auto log = sim.log();
+            const int first = log.size() - 7; // this round's six set-up lines and the marker
+            QVERIFY(first >= 0);
+            QCOMPARE(log[first + 2].line, QByteArray("S6\r"));
+            QCOMPARE(log[first + 3].line, QByteArray("O\r"));
+            QVERIFY2(log[first + 3].usecs - log[first + 2].usecs >= 500000,
+                     qPrintable(QString::number(log[first + 3].usecs - log[first + 2].usecs)));
+        }
         if (round == 3)
             break;
         link.request_disconnection();
@@ -298,11 +311,14 @@ void tst_serial_link::settings_cross_as_copy()
     slcan_adapter sim;
     link_stand_in link;
     link.conf = {sim.port_path(), 115200, 8, 0, 1, 0};
-    QMetaObject::invokeMethod(link.serial, [] { QThread::msleep(200); }, Qt::QueuedConnection); // busy serial thread
+    // Hold the serial thread until the settings have been refilled.
+    QSemaphore refilled;
+    QMetaObject::invokeMethod(link.serial, [&] { refilled.acquire(); }, Qt::QueuedConnection);
     emit link.sig_serial_conf(link.conf);
     emit link.sig_connect_serial();
     link.conf.port_name = "/nonexistent/ttyLUMA1";
     link.conf.baud_rate = 1200;
+    refilled.release();
     QTRY_COMPARE_WITH_TIMEOUT(link.connected_count, 1, 20000);
     QCOMPARE(link.on_serial_thread([&] { return link.serial->port.baudRate(); }), 115200);
 }

@@ -3,6 +3,8 @@
 // QSerialPort on the other end of the pseudo-terminal.
 #include <QtTest>
 
+#include <QFileInfo>
+#include <QProcess>
 #include <QSerialPort>
 #include <QSignalSpy>
 
@@ -46,6 +48,7 @@ private slots:
     void inject_reaches_the_line();
     void hang_up_is_seen_by_the_device();
     void reopening_the_device_is_fine();
+    void program_prints_its_port();
 };
 
 void tst_slcan_adapter::answers_data()
@@ -175,6 +178,26 @@ void tst_slcan_adapter::reopening_the_device_is_fine()
         QTRY_COMPARE_WITH_TIMEOUT(c.got, QByteArray("\r"), 20000);
     }
     QCOMPARE(sim.received_lines().size(), 3);
+}
+
+void tst_slcan_adapter::program_prints_its_port()
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/../lumatrex_sim";
+    QVERIFY2(QFileInfo::exists(program), qPrintable(program));
+    QProcess sim;
+    sim.start(program, QStringList());
+    QVERIFY(sim.waitForStarted(20000));
+    QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 20000);
+    const QString path = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    QVERIFY2(path.startsWith("/dev/"), qPrintable(path));
+    {
+        client c;
+        QVERIFY2(c.open(path), qPrintable(c.port.errorString()));
+        c.send("S6\rO\r" + frame_a);
+        QTRY_COMPARE_WITH_TIMEOUT(c.got, QByteArray("\r\rz\r"), 20000);
+    }
+    sim.kill();
+    QVERIFY(sim.waitForFinished(20000));
 }
 
 QTEST_GUILESS_MAIN(tst_slcan_adapter)
