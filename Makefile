@@ -5,7 +5,7 @@ BUILD ?= build
 SUDO  := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PKGS  := $(shell grep -v '^\#' deps.txt)
 
-.PHONY: all deps configure build run test sanitize bench fuzz clean
+.PHONY: all deps configure build run test sanitize bench fuzz clean screenshots
 
 all: build
 
@@ -39,6 +39,11 @@ sanitize: deps
 
 bench: build
 	@for b in $(BUILD)/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; QT_QPA_PLATFORM=offscreen "$$b" || exit 1; done
+
+# PNG pictures of the main window's pages, drawn under a virtual X display.
+screenshots: build
+	mkdir -p $(BUILD)/screenshots
+	xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" ./$(BUILD)/tools/render_form/render_form $(BUILD)/screenshots
 
 # Short bounded run of every fuzz target (clang's libFuzzer, with sanitizers).
 FUZZ_SECONDS ?= 60

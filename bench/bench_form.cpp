@@ -1,0 +1,98 @@
+// What building the main form costs: setupUi on a fresh window (median of 10),
+// showing it (until exposed and painted), and the memory the form takes.
+// Target: under 250 ms to create.
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMainWindow>
+#include <QtTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include "forms/mainwindow_form.h"
+#pragma GCC diagnostic pop
+
+#include "app/resources.h"
+
+namespace {
+
+long rss_kib()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = f.readAll().split(' ');
+    if (fields.size() < 2)
+        return -1;
+    return fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double ms(const QElapsedTimer &t) { return t.nsecsElapsed() / 1e6; }
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    lumatrex_init_resources();
+
+    const int runs = 10;
+    std::vector<double> create_ms, show_ms;
+    long rss_before = 0, rss_created = 0, rss_shown = 0;
+    int objects = 0;
+
+    for (int run = 0; run < runs; ++run) {
+        auto window = std::make_unique<QMainWindow>();
+        auto ui = std::make_unique<Ui_MainWindow>();
+        if (run == 0)
+            rss_before = rss_kib();
+
+        QElapsedTimer t;
+        t.start();
+        ui->setupUi(window.get());
+        create_ms.push_back(ms(t));
+        if (run == 0) {
+            rss_created = rss_kib();
+            objects = window->findChildren<QObject *>().size();
+        }
+
+        t.restart();
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get()))
+            std::fprintf(stderr, "window not exposed\n");
+        QCoreApplication::processEvents();
+        show_ms.push_back(ms(t));
+        if (run == 0)
+            rss_shown = rss_kib();
+    }
+
+    const double create_median = median(create_ms);
+    std::printf("main form, %d runs (offscreen)\n", runs);
+    std::printf("  create (setupUi)   median %.1f ms, first %.1f ms, min %.1f ms, max %.1f ms"
+                " (target < 250 ms: %s, %.2f of target)\n",
+                create_median, create_ms.front(), *std::min_element(create_ms.begin(), create_ms.end()),
+                *std::max_element(create_ms.begin(), create_ms.end()), create_median < 250 ? "met" : "MISSED",
+                create_median / 250.0);
+    std::printf("  show (to exposed)  median %.1f ms, first %.1f ms\n", median(show_ms), show_ms.front());
+    std::printf("  memory             %ld KiB after setupUi, %ld KiB more after the first show"
+                " (RSS delta, first window)\n",
+                rss_created - rss_before, rss_shown - rss_created);
+    std::printf("  objects            %d QObjects under the window (widgets, layouts, Qt's own helpers)\n", objects);
+    return 0;
+}
