@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSpacerItem>
 #include <QStackedWidget>
 
 #include <memory>
@@ -171,6 +172,8 @@ private slots:
             QCOMPARE(b->minimumWidth(), 100);
             QCOMPARE(b->maximumWidth(), 100);
             QCOMPARE(b->width(), 100);
+            // centred in the bar's height by the spacers above and below
+            QVERIFY(qAbs(b->geometry().center().y() - bar->height() / 2) <= 3);
         }
         QCOMPARE(child("label_128")->size(), QSize(273, 79));
         QCOMPARE(child("dummy_label")->size(), QSize(21, 67));
@@ -191,6 +194,50 @@ private slots:
         QCOMPARE(area->sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
         QCOMPARE(area->sizePolicy().verticalPolicy(), QSizePolicy::MinimumExpanding);
         QCOMPARE(area->parentWidget()->objectName(), QStringLiteral("page_2"));
+    }
+
+    // The channel list: ten pages in channel order, then the two spacers
+    // that take up the height the pages leave free.
+    void channel_list_layout()
+    {
+        QLayout *list = child("scrollAreaWidgetContents")->layout();
+        QVERIFY(list);
+        QCOMPARE(list->objectName(), QStringLiteral("verticalLayout_9"));
+        QCOMPARE(list->spacing(), 0);
+        QCOMPARE(list->contentsMargins(), QMargins(11, 11, 11, 11));
+        QCOMPARE(list->count(), 12);
+        for (int i = 0; i < 10; ++i) {
+            QWidget *page = list->itemAt(i)->widget();
+            QVERIFY(page);
+            QCOMPARE(page->objectName(), i == 0 ? QStringLiteral("laser_widget") : QStringLiteral("laser_widget_%1").arg(i + 1));
+            QCOMPARE(page->parentWidget(), child("scrollAreaWidgetContents"));
+        }
+        for (int i = 10; i < 12; ++i) {
+            QSpacerItem *spacer = list->itemAt(i)->spacerItem();
+            QVERIFY(spacer);
+            QCOMPARE(spacer->sizeHint(), QSize(20, 40));
+            QCOMPARE(spacer->sizePolicy().verticalPolicy(), QSizePolicy::Expanding);
+            QCOMPARE(spacer->sizePolicy().horizontalPolicy(), QSizePolicy::Minimum);
+        }
+    }
+
+    // With only channel 3 enabled its page moves up to the top of the list.
+    void hidden_pages_leave_no_gap()
+    {
+        QLayout *list = child("scrollAreaWidgetContents")->layout();
+        QList<QWidget *> pages;
+        for (int i = 0; i < 10; ++i)
+            pages << list->itemAt(i)->widget();
+        QVERIFY(!pages.contains(nullptr));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        for (int i = 0; i < 10; ++i)
+            pages[i]->setVisible(i == 2);
+        QTRY_COMPARE(pages[2]->y(), 11);
+        for (QWidget *p : pages)
+            p->show();
+        QTRY_VERIFY(pages[2]->y() > pages[1]->y());
+        window->hide();
     }
 
     // The settings page right after set-up, before any window logic runs.
