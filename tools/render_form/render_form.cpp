@@ -71,6 +71,15 @@ int main(int argc, char *argv[])
         ok &= save(&window, out_dir + QLatin1Char('/') + QLatin1String(page_files[i]));
     }
 
+    // The seed-laser panel is placed by fixed geometry and is taller than the
+    // window; draw it whole as well.
+    stack->setCurrentIndex(0);
+    settle();
+    if (QWidget *seed = window.findChild<QWidget *>(QStringLiteral("velmor_widget")))
+        ok &= save(seed, out_dir + QStringLiteral("/page0_seed_laser_panel.png"));
+    else
+        ok = false;
+
     // The first channel page with both of its blocks, at the size the
     // channel list gives it (taller than the window shows at once).
     stack->setCurrentIndex(1);
