@@ -18,9 +18,9 @@
 
 namespace {
 
-bool parse_board(const QString &spec, int *type, int *address)
+bool parse_board(const QString &board_arg, int *type, int *address)
 {
-    const QStringList parts = spec.split(':');
+    const QStringList parts = board_arg.split(':');
     if (parts.size() != 2)
         return false;
     bool ok_type = false;
@@ -51,12 +51,12 @@ int main(int argc, char *argv[])
     }
 
     sim_bus bus;
-    for (const QString &spec : boards) {
+    for (const QString &board_arg : boards) {
         int type = 0;
         int address = 0;
-        if (!parse_board(spec, &type, &address)) {
+        if (!parse_board(board_arg, &type, &address)) {
             std::fprintf(stderr, "lumatrex_sim: bad board \"%s\" (want TYPE:ADDRESS, each 0 to 255)\n",
-                         qPrintable(spec));
+                         qPrintable(board_arg));
             return 2;
         }
         bus.add_board(type, address);

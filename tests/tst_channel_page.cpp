@@ -331,11 +331,11 @@ private slots:
                 QVERIFY2(own == fonts.contains(one), qPrintable(one));
                 if (!own)
                     continue;
-                const font_spec spec = fonts.value(one);
+                const font_spec want = fonts.value(one);
                 const QFont f = w->font();
-                QVERIFY2(f.pointSize() == spec.point_size, qPrintable(one));
-                QVERIFY2(f.bold() == spec.bold && (!spec.bold || f.weight() == 75), qPrintable(one));
-                QVERIFY2(f.underline() == spec.underline, qPrintable(one));
+                QVERIFY2(f.pointSize() == want.point_size, qPrintable(one));
+                QVERIFY2(f.bold() == want.bold && (!want.bold || f.weight() == 75), qPrintable(one));
+                QVERIFY2(f.underline() == want.underline, qPrintable(one));
                 QVERIFY2(!f.italic(), qPrintable(one));
                 QVERIFY2(!(f.resolve() & QFont::FamilyResolved), qPrintable(one + QStringLiteral(": family set")));
             }
