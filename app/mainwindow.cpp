@@ -1,11 +1,6 @@
 #include "app/mainwindow.h"
 
-// The form keeps the combo-box size policy it was drawn with, which Qt 5.15
-// marks deprecated; the warning is about the generated code, not ours.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include "forms/mainwindow_form.h"
-#pragma GCC diagnostic pop
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui_MainWindow)

@@ -14,10 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include "forms/mainwindow_form.h"
-#pragma GCC diagnostic pop
 
 #include "app/resources.h"
 

@@ -11,10 +11,7 @@
 
 #include <memory>
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #include "forms/mainwindow_form.h"
-#pragma GCC diagnostic pop
 
 namespace form_fixture {
 
