@@ -18,7 +18,8 @@ class power_data : public driver_data
 public:
     power_data();
 
-    // Decodes one reply into the record; codes it does not know change nothing.
+    // Decodes one reply into the record; codes it does not know, and a null
+    // frame, change nothing.
     void handle_rx(const serial_message_struct *msg);
     // Text of each set bit of faults plus warnings, rising bit order, each
     // followed by a line feed.

@@ -7,7 +7,8 @@ ps_data::ps_data()
     pulsed_common::fill_mode_names(mode_names);
 }
 
-void ps_data::handle_rx(const serial_message_struct &msg)
+void ps_data::handle_rx(const serial_message_struct *msg)
 {
-    pulsed_common::decode_reply(*this, msg);
+    if (msg)
+        pulsed_common::decode_reply(*this, *msg);
 }

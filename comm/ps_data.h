@@ -17,8 +17,8 @@ public:
 
     // Decodes one reply into the record (d0 and the value bytes only; the
     // address byte and the driver type are not checked). Codes it does not
-    // know change nothing.
-    void handle_rx(const serial_message_struct &msg);
+    // know, and a null frame, change nothing.
+    void handle_rx(const serial_message_struct *msg);
 
     // Written by the GUI thread when the channel is configured, read by the
     // worker thread at every frame it builds.

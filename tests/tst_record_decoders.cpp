@@ -131,6 +131,7 @@ private slots:
     void pulsed_replies();
     void marker_cycle_of_power_current();
     void address_byte_and_identifier_are_not_examined();
+    void null_frame_changes_nothing();
 };
 
 void tst_record_decoders::power_replies_data()
@@ -287,10 +288,10 @@ void tst_record_decoders::pulsed_replies()
     QFETCH(vm, changes);
     if (record == "ps_data")
         run_row<ps_data>(preset, hex, changes,
-                         [](ps_data &r, const serial_message_struct &m) { r.handle_rx(m); });
+                         [](ps_data &r, const serial_message_struct &m) { r.handle_rx(&m); });
     else
         run_row<ns_data>(preset, hex, changes,
-                         [](ns_data &r, const serial_message_struct &m) { r.handle_rx(m); });
+                         [](ns_data &r, const serial_message_struct &m) { r.handle_rx(&m); });
 }
 
 void tst_record_decoders::marker_cycle_of_power_current()
@@ -325,11 +326,32 @@ void tst_record_decoders::address_byte_and_identifier_are_not_examined()
     auto m1 = reply("9201000000000064");
     auto m2 = reply("92FFAABB00000064");
     m2.can_id = 0;
-    a.handle_rx(m1);
-    b.handle_rx(m2);
+    a.handle_rx(&m1);
+    b.handle_rx(&m2);
     QCOMPARE(a.temperature, 10.0f);
     QCOMPARE(b.temperature, 10.0f);
     QCOMPARE(b.temperature_target, 10.0f);
+}
+
+template <typename record_t>
+void expect_null_frame_ignored()
+{
+    record_t r;
+    auto f = fields(r);
+    QVariantMap before;
+    for (const auto &x : f)
+        before[x.name] = x.get();
+    r.handle_rx(nullptr);
+    for (const auto &x : f)
+        QVERIFY2(same_value(x.get(), before[x.name]), qPrintable(x.name));
+}
+
+void tst_record_decoders::null_frame_changes_nothing()
+{
+    // The channel control hands all three decoders the same frame pointer.
+    expect_null_frame_ignored<power_data>();
+    expect_null_frame_ignored<ps_data>();
+    expect_null_frame_ignored<ns_data>();
 }
 
 QTEST_APPLESS_MAIN(tst_record_decoders)

@@ -51,9 +51,9 @@ void channel_stand_in::handle_rx_can_message(const serial_message_struct &m)
     if (type == 18) {
         worker.power_record.handle_rx(&m);
     } else if (type == 20) {
-        worker.ps_record.handle_rx(m);
+        worker.ps_record.handle_rx(&m);
     } else if (type == 21) {
-        worker.ns_record.handle_rx(m);
+        worker.ns_record.handle_rx(&m);
     } else if (type == 8 || type == 10 || type == 14 || type == 15) {
         cw_data &r = worker.cw_record;
         const bool precise = type == 10 || type == 15;

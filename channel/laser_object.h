@@ -1,0 +1,194 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <cstdint>
+
+#include "comm/serial_structs.h"
+
+class QComboBox;
+class QDoubleSpinBox;
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QWidget;
+class laser_worker;
+
+// The controller of one channel page. It binds the page's widgets by object
+// name (so one class serves all ten pages, whatever their name suffix), owns
+// the channel's polling worker and its seven device records, decodes the
+// replies routed to the channel, turns the operator's edits and clicks into
+// set commands, and redraws the page from the record of the board's driver
+// type on every view tick. Everything here runs on the GUI thread.
+class laser_object : public QObject
+{
+    Q_OBJECT
+
+public:
+    laser_object(QObject *parent, int32_t address, QWidget *page);
+    ~laser_object() override;
+
+    // Made by the constructor, never started or deleted here: the main
+    // window starts and stops its polling.
+    laser_worker *worker = nullptr;
+    int32_t can_address = 0;
+    // The frame of the command being sent.
+    QByteArray tx_data;
+    QWidget *page = nullptr;
+    QWidget *cw_widget = nullptr;
+    QWidget *ps_ns_widget = nullptr;
+    QPushButton *laser_tab_button = nullptr;
+    QGroupBox *laser_group = nullptr;
+    QString channel_name;
+    QWidget *cw_curr_widget = nullptr;
+    QWidget *cw_temp_widget = nullptr;
+    QWidget *pulse_temp_widget = nullptr;
+    QWidget *volt_widget = nullptr;
+    QWidget *freq_widget = nullptr;
+    QWidget *dura_widget = nullptr;
+    QWidget *alt_but_widget = nullptr;
+    QWidget *cw_mode_widget = nullptr;
+    QWidget *qcw_header_widget = nullptr;
+    QWidget *cw_freq_widget = nullptr;
+    QWidget *cw_width_widget = nullptr;
+    QLabel *laser_name_label = nullptr;
+    QLabel *curr_label = nullptr;
+    QLabel *curr_min_label = nullptr;
+    QLabel *curr_max_label = nullptr;
+    QLabel *temp_label = nullptr;
+    QLabel *pulse_temp_label = nullptr;
+    QLabel *temp_min_label = nullptr;
+    QLabel *temp_max_label = nullptr;
+    QLabel *temp_pulse_min_label = nullptr;
+    QLabel *temp_pulse_max_label = nullptr;
+    QLabel *pulse_volt_label = nullptr;
+    QLabel *volt_max_label = nullptr;
+    QLabel *volt_min_label = nullptr;
+    QLabel *freq_label = nullptr;
+    QLabel *rr_max_label = nullptr;
+    QLabel *rr_min_label = nullptr;
+    QLabel *dura_label = nullptr;
+    QLabel *dura_text = nullptr;
+    QLabel *pd_max_label = nullptr;
+    QLabel *pd_min_label = nullptr;
+    QLabel *N_label = nullptr;
+    QLabel *M_label = nullptr;
+    QLabel *power_label = nullptr;
+    QLabel *power_state_label = nullptr;
+    QLabel *pulse_power_state_label = nullptr;
+    QLabel *fail_title = nullptr;
+    QLabel *power_title = nullptr;
+    QLabel *input_volt_title = nullptr;
+    QLabel *input_volt_label = nullptr;
+    QLabel *cw_mode_title = nullptr;
+    QLabel *cw_mode_label = nullptr;
+    QLabel *cw_freq_title = nullptr;
+    QLabel *cw_freq_label = nullptr;
+    QLabel *cw_width_title = nullptr;
+    QLabel *cw_width_label = nullptr;
+    QLabel *mode_label = nullptr;
+    QPushButton *ps_ns_on_off_butt = nullptr;
+    QPushButton *cw_on_off_button = nullptr;
+    QPushButton *start_stop_button_alt = nullptr;
+    QPushButton *config_button = nullptr;
+    QPushButton *err_clr_butt = nullptr;
+    QPushButton *fail_butt = nullptr;
+    QDoubleSpinBox *curr_spin = nullptr;
+    // The board's lowest current; the current button raises the set point to it.
+    double min_current = 0.0;
+    QDoubleSpinBox *temp_spin = nullptr;
+    QDoubleSpinBox *pulse_temp_spin = nullptr;
+    QDoubleSpinBox *volt_spin = nullptr;
+    QDoubleSpinBox *dura_spin = nullptr;
+    QDoubleSpinBox *pulse_gated_spin = nullptr;
+    QDoubleSpinBox *pulse_cutted_spin = nullptr;
+    QDoubleSpinBox *cw_freq_spin = nullptr;
+    QDoubleSpinBox *cw_width_spin = nullptr;
+    QDoubleSpinBox *freq_spin = nullptr;
+    QComboBox *freq_combo = nullptr;
+    QComboBox *freq_range_combo = nullptr;
+    QComboBox *mode_combo = nullptr;
+    QComboBox *step_size_combo = nullptr;
+    QComboBox *cw_mode_combo = nullptr;
+    QProgressBar *curr_indicator = nullptr;
+    QProgressBar *volt_indicator = nullptr;
+    QProgressBar *temp_indicator = nullptr;
+    QProgressBar *pulse_temp_indicator = nullptr;
+    QProgressBar *dura_indicator = nullptr;
+    QProgressBar *freq_indicator = nullptr;
+    // 0 to 9, written by the main window right after construction.
+    int32_t channel_index = 0;
+    bool auto_send = true;
+    // First-read markers of the families whose records carry none:
+    // 1 armed by a new driver type, 2 first reading copied into the held
+    // set point, 0 loaded into the page's input.
+    int32_t first_read_current = 0;
+    int32_t first_read_voltage = 0;
+    int32_t first_read_temperature = 0;
+    int32_t first_read_frequency = 0;
+    int32_t first_read_width = 0;
+    int32_t first_read_mode = 0;
+    int32_t first_read_gated = 0;
+    int32_t first_read_cutted = 0;
+
+    // Per channel, so that one channel's state never decides for another:
+    // 1 once the fault box opened by itself and the words have not been
+    // clear since (DC/DC and power pages).
+    int32_t dcdc_fail_latch = 0;
+    int32_t power_fail_latch = 0;
+    // Highest reachable rate (Hz) of the last refresh of a type-21 page.
+    float ns_last_max_rate = 0.0f;
+
+    // Decodes one reply routed to this channel into the worker's records.
+    void handle_rx_can_message(const serial_message_struct *msg);
+    // Redraws the page for the board's driver type ("No device" otherwise).
+    void view_update();
+    void laser_volt_on_off(bool on);
+
+signals:
+    void show_conf_dialog_signal(int idx);
+    void sig_freq_ps20_target_update_adapter(int);
+
+public slots:
+    void laser_current_butt_clicked();
+    void laser_temperature_butt_clicked();
+    void laser_frequency_butt_clicked();
+    void laser_tec_on_off_butt_clicked();
+    void laser_las_on_off_butt_clicked();
+    void laser_off();
+    void laser_pulse_width_butt_clicked();
+    void laser_voltage_butt_clicked();
+    void laser_volt_on_off_butt_clicked();
+    void mode_butt_clicked();
+    void laser_pulse_gated_butt_clicked();
+    void laser_pulse_cutted_butt_clicked();
+    void config_button_clicked();
+    void fail_detail_butt_clicked();
+    void err_clr_butt_clicked();
+    void current_target_update(double);
+    void temp_target_update(double);
+    void volt_target_update(double);
+    void freq_range_update(int);
+    void freq_target_update(int);
+    void freq_ps20_target_update(double);
+    void dcdc_freq_target_update(double);
+    void pulse_width_target_update(double);
+    void mode_update(int);
+    void pulse_gated_target_update(double);
+    void pulse_cutted_target_update(double);
+    void sl_single_step_change(int index);
+    void sl_cw_mode_update(int cw_mode_index);
+    void sl_return_key_pressed_on_spinbox(QObject *);
+
+private:
+    // Family views, one per driver family; view_update picks one.
+    void cw_view_update();
+    void dcdc_view_update();
+    void power_view_update();
+    void ns_table_view_update();
+    void ns_view_update();
+    void ps_table_view_update();
+    void ps_view_update();
+};

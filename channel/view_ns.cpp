@@ -1,0 +1,3 @@
+#include "channel/laser_object.h"
+
+void laser_object::ns_view_update() {}
