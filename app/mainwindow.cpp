@@ -1,12 +1,13 @@
 #include "app/mainwindow.h"
 
+#include "forms/main_form.h"
 #include "forms/mainwindow_form.h"
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent), ui(new Ui_MainWindow)
 {
     // Before anything else touches a widget.
-    ui->setupUi(this);
+    build_main_form(ui, this);
 }
 
 MainWindow::~MainWindow()

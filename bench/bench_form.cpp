@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "forms/main_form.h"
 #include "forms/mainwindow_form.h"
 
 #include "app/resources.h"
@@ -62,7 +63,7 @@ int main(int argc, char *argv[])
 
         QElapsedTimer t;
         t.start();
-        ui->setupUi(window.get());
+        build_main_form(ui.get(), window.get());
         create_ms.push_back(ms(t));
         if (run == 0) {
             rss_created = rss_kib();

@@ -11,6 +11,7 @@
 
 #include <memory>
 
+#include "forms/main_form.h"
 #include "forms/mainwindow_form.h"
 
 namespace form_fixture {
@@ -46,7 +47,7 @@ inline built_form build()
     built_form f;
     f.window = std::make_unique<QMainWindow>();
     f.ui = std::make_unique<Ui_MainWindow>();
-    f.ui->setupUi(f.window.get());
+    build_main_form(f.ui.get(), f.window.get());
     return f;
 }
 

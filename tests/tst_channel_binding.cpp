@@ -9,6 +9,7 @@
 
 #include "app/resources.h"
 #include "channel_page_tables.h"
+#include "forms/main_form.h"
 #include "forms/mainwindow_form.h"
 
 namespace {
@@ -64,7 +65,7 @@ private slots:
         lumatrex_init_resources();
         window = new QMainWindow;
         ui = new Ui_MainWindow;
-        ui->setupUi(window);
+        build_main_form(ui, window);
     }
 
     void cleanupTestCase()

@@ -16,6 +16,7 @@
 #include "app/resources.h"
 #include "channel_page_tables.h"
 #include "form_walk.h"
+#include "forms/main_form.h"
 #include "forms/mainwindow_form.h"
 
 using form_walk::form_object;
@@ -93,7 +94,7 @@ private slots:
         lumatrex_init_resources();
         window = new QMainWindow;
         ui = new Ui_MainWindow;
-        ui->setupUi(window);
+        build_main_form(ui, window);
         for (int n = 1; n <= channel_pages::channel_count; ++n)
             pages.append(form_walk::walk_widget(page_widget(n)));
         for (int k = 0; k < pages.first().size(); ++k) {

@@ -15,6 +15,7 @@
 #include "app/resources.h"
 #include "channel_page_tables.h"
 #include "form_walk.h"
+#include "forms/main_form.h"
 #include "forms/mainwindow_form.h"
 
 using form_walk::form_object;
@@ -109,7 +110,7 @@ private slots:
         lumatrex_init_resources();
         window = new QMainWindow;
         ui = new Ui_MainWindow;
-        ui->setupUi(window);
+        build_main_form(ui, window);
         table = form_walk::walk(window);
     }
 
