@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 #include "comm/serial_structs.h"
@@ -191,4 +192,21 @@ private:
     void ns_view_update();
     void ps_table_view_update();
     void ps_view_update();
+
+    // The rules every family view shares.
+    // "No device": both containers, the configuration button and the
+    // switch strip hidden; the tab shows the channel name alone.
+    void show_no_device_page();
+    // Shows (and repaints at once) the family's container, hides the other
+    // one and shows the switch strip.
+    void switch_container(QWidget *shown, QWidget *hidden);
+    // channel_name + opening + segments joined by two blanks + closing.
+    void set_tab_text(const QString &opening, const QStringList &segments, const QString &closing);
+    // Fixed notation with the given decimals, the unit appended.
+    static QString number_text(double value, int decimals, const QString &unit = QString());
+    // Percentage of value between min and max, in single precision; a result
+    // outside 0..100 or not finite leaves the bar as it was.
+    static void set_bar(QProgressBar *bar, float value, float min, float max);
+    // Configuration button, on/off switches and state label from the output flag.
+    void show_output_state(bool on, QPushButton *on_off_button, QLabel *state_label);
 };
