@@ -44,16 +44,23 @@ void laser_params::on_write_button_clicked()
     close();
 }
 
+// The inputs the CW and pulsed records share.
 template <typename record_t>
-void laser_params::load_pulsed(const record_t &record)
+void laser_params::load_shared(const record_t &record)
 {
     ui->res_set_spin->setValue(record.resistance);
     ui->beta_set_spin->setValue(record.beta);
     ui->mon_set_spin->setValue(double(record.responsivity));
-    ui->vol_max_spin->setValue(double(record.voltage_max));
-    ui->vol_min_spin->setValue(double(record.voltage_min));
     ui->temp_max_spin->setValue(double(record.temperature_max));
     ui->temp_min_spin->setValue(double(record.temperature_min));
+}
+
+template <typename record_t>
+void laser_params::load_pulsed(const record_t &record)
+{
+    load_shared(record);
+    ui->vol_max_spin->setValue(double(record.voltage_max));
+    ui->vol_min_spin->setValue(double(record.voltage_min));
 }
 
 void laser_params::load_spin_boxes()
@@ -68,13 +75,9 @@ void laser_params::load_spin_boxes()
     case 14:
     case 15: {
         const cw_data &r = w->cw_record;
-        ui->res_set_spin->setValue(r.resistance);
-        ui->beta_set_spin->setValue(r.beta);
-        ui->mon_set_spin->setValue(double(r.responsivity));
+        load_shared(r);
         ui->cur_max_spin->setValue(double(r.current_max));
         ui->cur_min_spin->setValue(double(r.current_min));
-        ui->temp_max_spin->setValue(double(r.temperature_max));
-        ui->temp_min_spin->setValue(double(r.temperature_min));
         // The board's TEC limit also says whether the laser has a TEC: 0.1 A
         // means none. setChecked sends nothing (the command is on clicked).
         ui->TEC_checkbox->setChecked(double(r.tec_current_max) >= 0.15);

@@ -87,6 +87,13 @@ private:
     // The four pulsed views differ only in record and title.
     template <typename record_t>
     void pulsed_view_update(const record_t &record, const char *title_suffix);
+    // Value labels, inputs and cache fields that the CW and pulsed records share.
+    template <typename record_t>
+    void show_shared(const record_t &record);
+    template <typename record_t>
+    void store_shared(const record_t &record);
+    template <typename record_t>
+    void load_shared(const record_t &record);
     template <typename record_t>
     void load_pulsed(const record_t &record);
 

@@ -71,6 +71,26 @@ void laser_params::show_rows(row_set rows)
     ui->save_btn->setVisible(rows == power_rows);
 }
 
+// The labels and cache fields the CW and pulsed views share.
+template <typename record_t>
+void laser_params::show_shared(const record_t &r)
+{
+    ui->res_read_label->setText(fixed(r.resistance, 0));
+    ui->beta_label->setText(fixed(r.beta, 0));
+    ui->temp_max_label->setText(fixed(double(r.temperature_max), 1));
+    ui->temp_min_label->setText(fixed(double(r.temperature_min), 1));
+}
+
+template <typename record_t>
+void laser_params::store_shared(const record_t &r)
+{
+    last_res = r.resistance;
+    last_beta = r.beta;
+    last_mon = r.responsivity;
+    last_temp_min = r.temperature_min;
+    last_temp_max = r.temperature_max;
+}
+
 void laser_params::cw_view_update()
 {
     const cw_data &r = channel->worker->cw_record;
@@ -83,21 +103,14 @@ void laser_params::cw_view_update()
     const int32_t type = channel->worker->device_type.load();
     set_title(type == 10 || type == 15 ? QStringLiteral(" (Precision CW Type) parameters")
                                        : QStringLiteral(" (CW Type) parameters"));
-    ui->res_read_label->setText(fixed(r.resistance, 0));
-    ui->beta_label->setText(fixed(r.beta, 0));
+    show_shared(r);
     ui->mon_label->setText(fixed(double(r.responsivity), 2));
     ui->cur_max_label->setText(fixed(double(r.current_max), 1));
     ui->cur_min_label->setText(fixed(double(r.current_min), 1));
-    ui->temp_max_label->setText(fixed(double(r.temperature_max), 1));
-    ui->temp_min_label->setText(fixed(double(r.temperature_min), 1));
     ui->max_tec_curr_label->setText(fixed(double(r.tec_current_max), 1));
-    last_res = r.resistance;
-    last_beta = r.beta;
-    last_mon = r.responsivity;
+    store_shared(r);
     last_cur_min = r.current_min;
     last_cur_max = r.current_max;
-    last_temp_min = r.temperature_min;
-    last_temp_max = r.temperature_max;
     last_max_tec_curr = r.tec_current_max;
 }
 
@@ -121,19 +134,12 @@ void laser_params::pulsed_view_update(const record_t &r, const char *title_suffi
         load_spin_boxes();
     set_title(QString::fromLatin1(title_suffix));
     show_rows(pulsed_rows);
-    ui->res_read_label->setText(fixed(r.resistance, 0));
-    ui->beta_label->setText(fixed(r.beta, 0));
+    show_shared(r);
     ui->vol_max_label->setText(fixed(double(r.voltage_max), 1));
     ui->vol_min_label->setText(fixed(double(r.voltage_min), 1));
-    ui->temp_max_label->setText(fixed(double(r.temperature_max), 1));
-    ui->temp_min_label->setText(fixed(double(r.temperature_min), 1));
-    last_res = r.resistance;
-    last_beta = r.beta;
+    store_shared(r);
     last_vol_min = r.voltage_min;
     last_vol_max = r.voltage_max;
-    last_temp_min = r.temperature_min;
-    last_temp_max = r.temperature_max;
-    last_mon = r.responsivity;
 }
 
 void laser_params::ns_table_view_update()
