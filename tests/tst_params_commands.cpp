@@ -16,7 +16,7 @@
 #include <QPushButton>
 
 #include "app/resources.h"
-#include "channel/laser_object.h"
+#include "support/channel_fixture.h"
 #include "comm/laser_worker.h"
 #include "params/laser_params.h"
 #include "support/log_capture.h"
@@ -47,7 +47,7 @@ class tst_params_commands : public QObject
     Q_OBJECT
 
     laser_params *window = nullptr;
-    laser_object *ch = nullptr;
+    channel_fixture::controller ch;
     laser_worker *w = nullptr;
     QElapsedTimer clock;
     QList<sent_frame> sent;
@@ -102,7 +102,7 @@ private slots:
     void initTestCase()
     {
         lumatrex_init_resources();
-        ch = new laser_object(nullptr, cw_id, nullptr);
+        ch = channel_fixture::make(nullptr, cw_id);
         w = ch->worker;
         w->power_record.can_address = power_id;
         w->ps_table_record.can_address = ps_table_id;
@@ -111,11 +111,13 @@ private slots:
         w->ns_record.can_address = ns_id;
         window = new laser_params;
         window->active = 1;
-        window->channel = ch;
+        window->channel = ch.get();
         connect(window, &laser_params::sig_thread_serial_write, this, &tst_params_commands::on_frame);
         // Keep the refresh from reloading what the rows below type in.
         w->device_type = -1;
     }
+
+    void cleanupTestCase() { delete window; }
 
     void commands_data()
     {
@@ -248,7 +250,7 @@ private slots:
     void sequence_outlived_by_close_or_hand_over()
     {
         QFETCH(bool, closed);
-        laser_object other(nullptr, 0x30, nullptr);
+        const auto other = channel_fixture::make(nullptr, 0x30);
         window->show();
         // What the main window does on close: every poll flag cleared.
         auto hided = connect(window, &laser_params::sig_laser_conf_dialog_is_hided, [&] { w->detail_poll = false; });
@@ -259,8 +261,8 @@ private slots:
                 window->close();
             } else {
                 w->detail_poll = false;
-                window->channel = &other;
-                other.worker->detail_poll = true;
+                window->channel = other.get();
+                other->worker->detail_poll = true;
             }
         });
         set_type(8);
@@ -268,10 +270,10 @@ private slots:
         w->device_type = -1;
         disconnect(hided);
         disconnect(during);
-        window->channel = ch;
+        window->channel = ch.get();
         QCOMPARE(sent.size(), 3);
         QVERIFY(!w->detail_poll);
-        QCOMPARE(other.worker->detail_poll.load(), !closed);
+        QCOMPARE(other->worker->detail_poll.load(), !closed);
     }
 };
 

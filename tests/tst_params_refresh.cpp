@@ -15,7 +15,7 @@
 #include <new>
 
 #include "app/resources.h"
-#include "channel/laser_object.h"
+#include "support/channel_fixture.h"
 #include "comm/laser_worker.h"
 #include "params/laser_params.h"
 
@@ -33,7 +33,7 @@ class tst_params_refresh : public QObject
     Q_OBJECT
 
     laser_params *window = nullptr;
-    laser_object *ch = nullptr;
+    channel_fixture::controller ch;
     laser_worker *w = nullptr;
 
     template <typename T = QWidget>
@@ -52,7 +52,7 @@ private slots:
     void initTestCase()
     {
         lumatrex_init_resources();
-        ch = new laser_object(nullptr, 5, nullptr);
+        ch = channel_fixture::make(nullptr, 5);
         ch->channel_name = QStringLiteral("Seed");
         w = ch->worker;
     }
@@ -61,7 +61,7 @@ private slots:
     {
         window = new laser_params;
         window->active = 1;
-        window->channel = ch;
+        window->channel = ch.get();
         w->device_type = 8;
         w->cw_record.tec_current_max = 0.0f;
     }
@@ -82,12 +82,12 @@ private slots:
         fresh->load_spin_boxes();
         QCOMPARE(fresh->findChild<QLabel *>(QStringLiteral("label_4"))->text(), QStringLiteral("NS Laser parameters"));
 
-        laser_object zeros(nullptr, 9, nullptr);
-        cw_data &r = zeros.worker->cw_record;
+        const auto zeros = channel_fixture::make(nullptr, 9);
+        cw_data &r = zeros->worker->cw_record;
         r.current_max = r.temperature_max = r.temperature_min = 0.0f;
-        zeros.worker->device_type = 8;
+        zeros->worker->device_type = 8;
         fresh->active = 1;
-        fresh->channel = &zeros;
+        fresh->channel = zeros.get();
         auto *spin = fresh->findChild<QDoubleSpinBox *>(QStringLiteral("cur_max_spin"));
         spin->setValue(42.0);
         QVERIFY(QMetaObject::invokeMethod(fresh, "view_update_timer_slot"));
