@@ -113,10 +113,14 @@ void MainWindow::end_threads()
     // Answers the link queued for this window on its way out.
     QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
 
+    // The parameters window must not refresh from a channel freed here.
     if (laser_params_window) {
-        for (laser_object *channel : lasers)
-            if (laser_params_window->channel == channel)
+        for (laser_object *channel : lasers) {
+            if (laser_params_window->channel == channel) {
+                laser_params_window->active = 0;
                 laser_params_window->channel = nullptr;
+            }
+        }
     }
     for (laser_object *&channel : lasers) {
         delete channel;
