@@ -1,0 +1,15 @@
+#include "bench_line.h"
+
+#include <QtGlobal>
+
+bench_line::bench_line(bool direct)
+{
+    bus.set_direct_mode(direct);
+    line.adapter()->set_direct_mode(direct);
+    line.adapter()->set_frame_handler([this](const QByteArray &l) { return bus.handle_frame_line(l); });
+}
+
+void offer_ports(const QStringList &paths)
+{
+    qputenv("LUMATREX_EXTRA_PORTS", paths.join(QLatin1Char(':')).toLocal8Bit());
+}

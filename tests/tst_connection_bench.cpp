@@ -1,0 +1,262 @@
+// The program's connection handling against the simulated bench on a
+// pseudo-terminal: connect and disconnect, auto-connection to a bench that
+// appears later, a second attempt on the open port, a line that hangs up
+// and comes back, mini-USB mode.
+
+#include <QtTest>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTimer>
+
+#include <ctime>
+#include <memory>
+
+#include "app/mainwindow.h"
+#include "app/resources.h"
+#include "channel/laser_object.h"
+#include "comm/laser_worker.h"
+#include "comm/serial_object.h"
+#include "forms/mainwindow_form.h"
+#include "support/bench_line.h"
+#include "support/bench_settings.h"
+#include "support/settings_folder.h"
+
+namespace {
+
+const QString connected_text = QStringLiteral("Connection status: CONNECTED");
+const QString disconnected_text = QStringLiteral("Connection status: DISCONNECTED");
+
+QString status(const MainWindow &w)
+{
+    return w.ui->connection_status_label->text();
+}
+
+double process_cpu_ms()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+// Microseconds from the adapter's log of the first line that starts with
+// `prefix`, -1 if none.
+qint64 first_line_time(const slcan_adapter *a, const QByteArray &prefix)
+{
+    for (const slcan_adapter::log_entry &e : a->log())
+        if (e.line.startsWith(prefix))
+            return e.usecs;
+    return -1;
+}
+
+} // namespace
+
+class tst_connection_bench : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { lumatrex_init_resources(); }
+    void connect_and_disconnect();
+    void auto_connection_finds_a_late_bench();
+    void second_attempt_keeps_the_connection();
+    void lost_line_and_its_return();
+    void mini_usb_mode();
+};
+
+void tst_connection_bench::connect_and_disconnect()
+{
+    settings_folder folder;
+    bench_line bench;
+    bench.add_board(8, 5);
+    bench.add_board(16, 7);
+    bench.add_board(21, 9); // its channel is not enabled
+    bench.start();
+    offer_ports({bench.path()});
+    write_bench_settings({{1, 5}, {3, 7}}, bench.path(), false);
+    MainWindow w;
+    QCOMPARE(w.ui->serial_combo_box->currentData().toString(), bench.path());
+    QCOMPARE(w.ui->serial_combo_box->currentText(), "\"\" " + bench.path());
+
+    w.ui->connect_button_2->click();
+    QTRY_COMPARE_WITH_TIMEOUT(status(w), connected_text, 20000);
+    QCOMPARE(w.ui->connect_button_2->text(), QStringLiteral("Disconnect"));
+    QVERIFY(w.ui->connect_button_2->isCheckable() && w.ui->connect_button_2->isChecked());
+    QVERIFY(w.ui->scrollArea->isEnabled());
+    QVERIFY(!w.ui->serial_combo_box->isEnabled());
+    QVERIFY(w.heartbeat_timer->isActive());
+    QCOMPARE(w.heartbeat_timer->interval(), 4000);
+    QCOMPARE(w.portname, bench.path());
+    QCOMPARE(w.serial_conf.baud_rate, 115200);
+    QCOMPARE(bench.lines().mid(0, 6), (QByteArrayList{"S6\r", "S6\r", "S6\r", "O\r", "O\r", "O\r"}));
+    for (const laser_object *c : w.lasers)
+        QVERIFY(c->worker->isRunning()); // enabled or not
+
+    // Polling begins about 2 s after the set-up, for the enabled channels only.
+    sim_board *first = bench.bus.board_at(5);
+    sim_board *third = bench.bus.board_at(7);
+    QTRY_VERIFY_WITH_TIMEOUT(first->received(0xD0) >= 2 && third->received(0xD0) >= 2, 30000);
+    const qint64 set_up = first_line_time(bench.adapter(), "O\r");
+    const qint64 polled = first_line_time(bench.adapter(), "t");
+    QVERIFY2(polled - set_up >= 1900000, qPrintable(QString::number(polled - set_up)));
+    QCOMPARE(bench.bus.board_at(9)->received_total(), 0);
+    for (const QByteArray &line : bench.lines())
+        QVERIFY2(!line.startsWith('t') || line.startsWith("t005") || line.startsWith("t007"), line.constData());
+
+    w.ui->connect_button_2->click();
+    QTRY_COMPARE_WITH_TIMEOUT(status(w), disconnected_text, 20000);
+    QCOMPARE(bench.lines().last(), QByteArray("C\r"));
+    QCOMPARE(w.ui->connect_button_2->text(), QStringLiteral("Connect"));
+    QVERIFY(!w.ui->connect_button_2->isCheckable());
+    QVERIFY(!w.ui->scrollArea->isEnabled());
+    QVERIFY(w.ui->serial_combo_box->isEnabled());
+    // Polling stops: every worker leaves its loop.
+    for (const laser_object *c : w.lasers)
+        QTRY_VERIFY_WITH_TIMEOUT(!c->worker->isRunning(), 20000);
+    QCOMPARE(bench.lines().last(), QByteArray("C\r"));
+    QVERIFY(w.heartbeat_timer->isActive());
+}
+
+void tst_connection_bench::auto_connection_finds_a_late_bench()
+{
+    settings_folder folder;
+    const QString link = QDir(folder.path()).filePath(QStringLiteral("ttyBENCH"));
+    bench_line bench;
+    bench.add_board(8, 5);
+    offer_ports({link});
+    write_bench_settings({{1, 5}}, link, true);
+    MainWindow w;
+    QVERIFY(w.ui->connection_mode->isChecked());
+    QVERIFY(!w.ui->serial_combo_box->isEnabled());
+    QVERIFY(w.reconnect_timer->isActive());
+
+    // Attempts fail while the port is not there.
+    QSignalSpy failed(w.serial_obj, &serial_object::sig_disconnected);
+    QVERIFY(failed.wait(20000));
+    QCOMPARE(status(w), disconnected_text);
+    QCOMPARE(w.ui->serial_combo_box->currentIndex(), -1);
+
+    bench.start();
+    QVERIFY(QFile::link(bench.path(), link));
+    QTRY_COMPARE_WITH_TIMEOUT(status(w), connected_text, 20000);
+    QCOMPARE(w.ui->serial_combo_box->currentData().toString(), link);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.bus.board_at(5)->received(0xD0) > 0, 30000);
+    QVERIFY(w.auto_connection);
+}
+
+void tst_connection_bench::second_attempt_keeps_the_connection()
+{
+    settings_folder folder;
+    bench_line bench;
+    bench.add_board(8, 5);
+    bench.start();
+    offer_ports({bench.path()});
+    write_bench_settings({{1, 5}}, bench.path(), false);
+    MainWindow w;
+    QSignalSpy up(w.serial_obj, &serial_object::sig_connected);
+    QSignalSpy down(w.serial_obj, &serial_object::sig_disconnected);
+
+    // Both clicks before the first answer: two attempts.
+    w.ui->connect_button_2->click();
+    w.ui->connect_button_2->click();
+    QTRY_COMPARE_WITH_TIMEOUT(up.count(), 2, 20000);
+    QCoreApplication::processEvents();
+    QCOMPARE(down.count(), 0);
+    QCOMPARE(status(w), connected_text);
+    QCOMPARE(bench.count("S6\r"), 3);
+    QCOMPARE(bench.count("O\r"), 3);
+    QCOMPARE(bench.count("C\r"), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.bus.board_at(5)->received(0xD0) > 0, 30000);
+}
+
+void tst_connection_bench::lost_line_and_its_return()
+{
+    settings_folder folder;
+    const QString link = QDir(folder.path()).filePath(QStringLiteral("ttyBENCH"));
+    auto bench = std::make_unique<bench_line>();
+    bench->add_board(8, 5);
+    bench->start();
+    auto back = std::make_unique<bench_line>();
+    back->add_board(8, 5);
+    QVERIFY(QFile::link(bench->path(), link));
+    offer_ports({link});
+    write_bench_settings({{1, 5}}, link, true);
+    MainWindow w;
+    QTRY_COMPARE_WITH_TIMEOUT(status(w), connected_text, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench->bus.board_at(5)->received(0xD0) > 0, 30000);
+
+    // Unplugged: the device and its link are gone.
+    QFile::remove(link);
+    QElapsedTimer lost;
+    lost.start();
+    bench->adapter()->hang_up();
+    QTRY_COMPARE_WITH_TIMEOUT(status(w), disconnected_text, 5000);
+    qInfo("DISCONNECTED shown %lld ms after the hang-up", lost.elapsed());
+    QVERIFY(!w.connected);
+
+    // Waiting for the port: ticks every 300 ms, no busy loop.
+    const double cpu_before = process_cpu_ms();
+    QElapsedTimer wall;
+    wall.start();
+    QTest::qWait(1000);
+    const double cpu_share = (process_cpu_ms() - cpu_before) / double(wall.elapsed());
+    QVERIFY2(cpu_share < 0.5, qPrintable(QString::number(cpu_share)));
+    QCOMPARE(status(w), disconnected_text);
+
+    // Plugged in again: reconnected by itself.
+    back->start();
+    QVERIFY(QFile::link(back->path(), link));
+    QTRY_COMPARE_WITH_TIMEOUT(status(w), connected_text, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(back->bus.board_at(5)->received(0xD0) > 0, 30000);
+    QCOMPARE(back->lines().mid(0, 6), (QByteArrayList{"S6\r", "S6\r", "S6\r", "O\r", "O\r", "O\r"}));
+}
+
+void tst_connection_bench::mini_usb_mode()
+{
+    settings_folder folder;
+    bench_line bench(true);
+    bench.add_board(21, 0x33);
+    bench.start();
+    offer_ports({bench.path()});
+    write_bench_settings({{1, 1}, {3, 7}}, bench.path(), false, true);
+    MainWindow w;
+    QVERIFY(w.ui->mini_usb_mode_checkbox->isChecked());
+    QVERIFY(w.lasers[0]->worker->mini_usb.load());
+
+    w.ui->connect_button_2->click();
+    QTRY_COMPARE_WITH_TIMEOUT(status(w), connected_text, 20000);
+    QCOMPARE(w.serial_conf.baud_rate, 57600);
+    QCOMPARE(w.portspeed, QStringLiteral("57600"));
+    QVERIFY(w.serial_obj->mini_usb.load());
+    // Channel 1 alone polls; its board answers from its own address.
+    QTRY_VERIFY_WITH_TIMEOUT(bench.bus.board_at(0x33)->received(0x99) >= 2, 30000);
+    QVERIFY(w.lasers[2]->page->isHidden());
+
+    // No adapter set-up; frames to channel 1's address, about 50 ms apart.
+    const QList<slcan_adapter::log_entry> log = bench.adapter()->log();
+    QVector<qint64> gaps;
+    for (int i = 0; i < log.size(); ++i) {
+        QVERIFY2(log[i].line.startsWith("t0018"), log[i].line.constData());
+        if (i > 0 && log[i].usecs - log[i - 1].usecs < 200000)
+            gaps << log[i].usecs - log[i - 1].usecs;
+    }
+    std::sort(gaps.begin(), gaps.end());
+    QVERIFY(!gaps.isEmpty());
+    QVERIFY2(gaps[gaps.size() / 2] >= 40000, qPrintable(QString::number(gaps[gaps.size() / 2])));
+
+    // Switched off: the operator's channels come back, the worker's spacing goes.
+    w.ui->mini_usb_mode_checkbox->click();
+    QVERIFY(w.ui->dev_en->isChecked());
+    QVERIFY(!w.ui->dev_en_2->isChecked());
+    QVERIFY(w.ui->dev_en_3->isChecked());
+    QVERIFY(w.ui->addr->isEnabled());
+    QVERIFY(!w.lasers[0]->worker->mini_usb.load());
+    QCOMPARE(w.ui->baudrate_edit_line->text(), QStringLiteral("115200"));
+}
+
+QTEST_MAIN(tst_connection_bench)
+#include "tst_connection_bench.moc"
