@@ -5,7 +5,7 @@ BUILD ?= build
 SUDO  := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PKGS  := $(shell grep -v '^\#' deps.txt)
 
-.PHONY: all deps configure build run test sanitize bench fuzz clean screenshots
+.PHONY: all deps configure build run test sanitize bench fuzz clean screenshots demo demo-mini
 
 all: build
 
@@ -28,6 +28,14 @@ build: configure
 
 run: build
 	./$(BUILD)/lumatrex
+
+# The program connected to the simulated bench: ten boards of every driver
+# family (demo), or one board in mini-USB mode (demo-mini).
+demo: build
+	tools/demo/demo.sh $(BUILD)
+
+demo-mini: build
+	tools/demo/demo.sh $(BUILD) mini
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest -j $(JOBS) --output-on-failure
