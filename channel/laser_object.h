@@ -209,4 +209,13 @@ private:
     static void set_bar(QProgressBar *bar, float value, float min, float max);
     // Configuration button, on/off switches and state label from the output flag.
     void show_output_state(bool on, QPushButton *on_off_button, QLabel *state_label);
+
+    // Helpers of the views.
+    // Applies a style sheet only when it differs from the one set.
+    static void set_style_sheet(QWidget *widget, const QString &sheet);
+    static const QString &red_text();
+    static const QString &black_text();
+    // " °C".
+    static QString degrees_unit();
+
 };
