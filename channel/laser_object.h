@@ -217,5 +217,14 @@ private:
     static const QString &black_text();
     // " °C".
     static QString degrees_unit();
+    void set_qcw_rows_visible(bool visible);
 
+    // The CW view: the current limits of types 8 and 14 are decoded in the
+    // old units until the board proves the new ones, so the first current
+    // reading loaded into the spin box keeps the spin box's maximum at least
+    // that high until a limit decoded in proven units reaches it, or the
+    // operator sends a current of their own.
+    double cw_current_ceiling(int32_t type);
+    bool cw_current_floor_held = false;
+    float cw_current_floor = 0.0f;
 };

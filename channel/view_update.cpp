@@ -89,6 +89,16 @@ void laser_object::show_output_state(bool on, QPushButton *on_off_button, QLabel
     state_label->setText(on ? QStringLiteral("ON") : QStringLiteral("OFF"));
 }
 
+// The QCW header, inputs and read-outs of the DC/DC page, in the container
+// that the CW and power pages share with it.
+void laser_object::set_qcw_rows_visible(bool visible)
+{
+    QWidget *const rows[] = {qcw_header_widget, cw_freq_widget, cw_width_widget, cw_freq_title,
+                             cw_freq_label,     cw_width_title, cw_width_label};
+    for (QWidget *w : rows)
+        w->setVisible(visible);
+}
+
 // Setting an unchanged style sheet would re-polish the label on every tick.
 void laser_object::set_style_sheet(QWidget *widget, const QString &sheet)
 {
