@@ -184,6 +184,13 @@ public slots:
     void sl_return_key_pressed_on_spinbox(QObject *);
 
 private:
+    // Binds the widget members to the widgets of page and connects their
+    // signals (channel/page_binding.cpp).
+    void bind_page();
+    // Emits this one frame three times on the worker's transmit signal,
+    // serving events for 1 ms after each emission.
+    void triple_send(const uint8_t *frame, uint32_t len);
+
     // Family views, one per driver family; view_update picks one.
     void cw_view_update();
     void dcdc_view_update();
