@@ -74,6 +74,11 @@ private slots:
         }
         QCOMPARE(a_clicks.count(), first_boxes);
         QCOMPARE(b_clicks.count(), second_boxes);
+        QCOMPARE(boxes.count(), first_boxes + second_boxes);
+        for (int i = 0; i < boxes.count(); ++i) {
+            QCOMPARE(boxes.titles[i], QStringLiteral("WARNING"));
+            QCOMPARE(boxes.texts[i], QStringLiteral("flag_Overtemp\n"));
+        }
     }
 };
 

@@ -19,6 +19,8 @@ class tst_view_power : public QObject
 
     form_fixture::built_form form;
     channel_fixture::controller ch;
+    // A box opened by a page in the middle of a tick must not hang the test.
+    modal_answer boxes;
 
     void change_type(int32_t type)
     {
@@ -111,7 +113,6 @@ private slots:
     // turned it red and showed its QCW rows.
     void nothing_left_from_the_previous_family()
     {
-        modal_answer boxes;
         change_type(16);
         ch->worker->dcdc_record.mode = 1;
         ch->worker->dcdc_record.output_voltage = 35.0f;

@@ -13,6 +13,7 @@
 
 #include "app/resources.h"
 #include "support/channel_fixture.h"
+#include "support/modal_answer.h"
 
 class tst_view_shared_rules : public QObject
 {
@@ -20,6 +21,7 @@ class tst_view_shared_rules : public QObject
 
     form_fixture::built_form form;
     channel_fixture::controller ch;
+    modal_answer boxes;
 
     void tick(int32_t type)
     {
