@@ -10,9 +10,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/resources.h"
-#include "support/channel_fixture.h"
-#include "support/modal_answer.h"
+#include "support/view_fixture.h"
 
 namespace {
 
@@ -26,21 +24,9 @@ QStringList items(const QComboBox *combo)
 
 } // namespace
 
-class tst_view_cw : public QObject
+class tst_view_cw : public QObject, public view_fixture
 {
     Q_OBJECT
-
-    form_fixture::built_form form;
-    channel_fixture::controller ch;
-    // A box opened by a page in the middle of a tick must not hang the test.
-    modal_answer boxes;
-
-    // As the reply decoder leaves a change of driver type.
-    void change_type(int32_t type)
-    {
-        ch->worker->device_type = type;
-        ch->worker->type_changed = true;
-    }
 
     // Feeds a script of replies and ticks: "T" a view tick, "91:1000" reply
     // 0x91 with the value 1000 in d4..d7.
@@ -63,18 +49,8 @@ class tst_view_cw : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        lumatrex_init_resources();
-        form = form_fixture::build();
-    }
-
-    void init()
-    {
-        ch = channel_fixture::make(channel_fixture::page(form, 0));
-        ch->channel_name = QStringLiteral("Bench 1");
-    }
-
+    void initTestCase() { build_form(); }
+    void init() { new_channel(); }
     void cleanup() { ch.reset(); }
 
     void first_ticks_of_a_type_data()

@@ -9,38 +9,15 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/resources.h"
-#include "support/channel_fixture.h"
-#include "support/modal_answer.h"
+#include "support/view_fixture.h"
 
-class tst_view_power : public QObject
+class tst_view_power : public QObject, public view_fixture
 {
     Q_OBJECT
 
-    form_fixture::built_form form;
-    channel_fixture::controller ch;
-    // A box opened by a page in the middle of a tick must not hang the test.
-    modal_answer boxes;
-
-    void change_type(int32_t type)
-    {
-        ch->worker->device_type = type;
-        ch->worker->type_changed = true;
-    }
-
 private slots:
-    void initTestCase()
-    {
-        lumatrex_init_resources();
-        form = form_fixture::build();
-    }
-
-    void init()
-    {
-        ch = channel_fixture::make(channel_fixture::page(form, 0));
-        ch->channel_name = QStringLiteral("Bench 1");
-    }
-
+    void initTestCase() { build_form(); }
+    void init() { new_channel(); }
     void cleanup() { ch.reset(); }
 
     void first_ticks()
