@@ -164,9 +164,7 @@ private slots:
         }
         QCOMPARE(a_clicks.count(), first_boxes);
         QCOMPARE(b_clicks.count(), second_boxes);
-        QCOMPARE(box_titles.size(), first_boxes + second_boxes);
-        QCOMPARE(box_titles.filter(QStringLiteral("WARNING")).size(), box_titles.size());
-        QCOMPARE(box_texts.last(), QStringLiteral("flag_Overtemp\n"));
+        QCOMPARE(box_titles.filter(QStringLiteral("WARNING")).size(), first_boxes + second_boxes);
     }
 };
 
