@@ -189,6 +189,13 @@ public slots:
     void sl_return_key_pressed_on_spinbox(QObject *);
 
 private:
+    // Binds the widget members to the widgets of page and connects their
+    // signals (channel/page_binding.cpp).
+    void bind_page();
+    // Emits this one frame three times on the worker's transmit signal,
+    // serving events for 1 ms after each emission.
+    void triple_send(const uint8_t *frame, uint32_t len);
+
     // Family views, one per driver family; view_update picks one.
     void cw_view_update();
     void dcdc_view_update();
@@ -214,6 +221,24 @@ private:
     static void set_bar(QProgressBar *bar, float value, float min, float max);
     // Configuration button, on/off switches and state label from the output flag.
     void show_output_state(bool on, QPushButton *on_off_button, QLabel *state_label);
+
+    // Helpers of the views.
+    // Applies a style sheet only when it differs from the one set.
+    static void set_style_sheet(QWidget *widget, const QString &sheet);
+    static const QString &red_text();
+    static const QString &black_text();
+    // " °C".
+    static QString degrees_unit();
+    void set_qcw_rows_visible(bool visible);
+
+    // The CW view: the current limits of types 8 and 14 are decoded in the
+    // old units until the board proves the new ones, so the first current
+    // reading loaded into the spin box keeps the spin box's maximum at least
+    // that high until a limit decoded in proven units reaches it, or the
+    // operator sends a current of their own.
+    double cw_current_ceiling(int32_t type);
+    bool cw_current_floor_held = false;
+    float cw_current_floor = 0.0f;
 
     // Pieces the four pulsed views share.
     struct first_read_load {

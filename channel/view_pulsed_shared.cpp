@@ -132,10 +132,8 @@ void laser_object::show_pulsed_title(const QString &driver, float voltage_target
 void laser_object::show_pulsed_page(const pulsed_view_values &v, bool with_width)
 {
     switch_container(ps_ns_widget, cw_widget);
-    for (QWidget *w : {qcw_header_widget, cw_freq_widget, cw_width_widget, cw_mode_widget})
-        w->hide();
-    for (QLabel *l : {cw_freq_label, cw_freq_title, cw_width_label, cw_width_title})
-        l->hide();
+    set_qcw_rows_visible(false);
+    cw_mode_widget->hide();
     // The PS drivers have no pulse width: their width line stays hidden.
     dura_label->setVisible(with_width);
     dura_text->setVisible(with_width);
@@ -153,7 +151,7 @@ void laser_object::show_pulsed_page(const pulsed_view_values &v, bool with_width
     volt_spin->setMinimum(v.voltage_min);
     volt_spin->setMaximum(v.voltage_max);
 
-    const QString degrees = QStringLiteral(" \u00B0C");
+    const QString degrees = degrees_unit();
     pulse_temp_label->setText(number_text(v.temperature, 1, degrees));
     temp_pulse_min_label->setText(number_text(v.temperature_min, 1, degrees));
     temp_pulse_max_label->setText(number_text(v.temperature_max, 1, degrees));
