@@ -64,14 +64,17 @@ void laser_object::show_free_reach(double reach_hz, int32_t frequency)
     }
     if (static_cast<int32_t>(reach) != static_cast<int32_t>(ns_last_max_rate)) {
         const int unit = freq_range_combo->currentIndex();
+        // Outside the rate's own unit the box spans 1 to 1000, but never
+        // cuts a board's rate loaded there in its exact unit (1500 kHz).
+        const auto unit_window = [this] { return std::max(1000.0, freq_spin->value()); };
         if (reach > 1000000.0f) {
             rr_max_label->setText(number_text(reach / 1000000.0f, 1, QStringLiteral("MHz")));
             rr_min_label->setText(number_text(0.1, 1, QStringLiteral("  MHz")));
-            freq_spin->setMaximum(unit == 2 ? static_cast<double>(reach / 1000000.0f) : 1000.0);
+            freq_spin->setMaximum(unit == 2 ? static_cast<double>(reach / 1000000.0f) : unit_window());
         } else if (reach > 1000.0f) {
             rr_max_label->setText(number_text(reach / 1000.0f, 0, QStringLiteral(" kHz")));
             rr_min_label->setText(number_text(1, 0, QStringLiteral("  kHz")));
-            freq_spin->setMaximum(unit == 1 ? static_cast<double>(reach / 1000.0f) : 1000.0);
+            freq_spin->setMaximum(unit == 1 ? static_cast<double>(reach / 1000.0f) : unit_window());
         } else {
             rr_max_label->setText(number_text(reach, 0, QStringLiteral("  Hz")));
             rr_min_label->setText(number_text(1, 0, QStringLiteral("  Hz")));
