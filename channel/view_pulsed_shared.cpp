@@ -9,6 +9,22 @@
 #include <QSignalBlocker>
 #include <QWidget>
 
+namespace {
+
+// Minimum first, as the record gives them. A bound the box already has is
+// not set again: each setting re-lays the page out, ten pages every tick.
+void set_range(QDoubleSpinBox *spin, double min, double max)
+{
+    // The box keeps its bounds rounded to its decimals.
+    const auto held = [spin](double v) { return QString::number(v, 'f', spin->decimals()).toDouble(); };
+    if (spin->minimum() != held(min))
+        spin->setMinimum(min);
+    if (spin->maximum() != held(max))
+        spin->setMaximum(max);
+}
+
+} // namespace
+
 void laser_object::serve_first_read(std::initializer_list<first_read_load> loads)
 {
     for (const first_read_load &l : loads) {
@@ -148,15 +164,13 @@ void laser_object::show_pulsed_page(const pulsed_view_values &v, bool with_width
     set_bar(volt_indicator, v.voltage, v.voltage_min, v.voltage_max);
     volt_min_label->setText(number_text(v.voltage_min, 0, volts));
     volt_max_label->setText(number_text(v.voltage_max, 0, volts));
-    volt_spin->setMinimum(v.voltage_min);
-    volt_spin->setMaximum(v.voltage_max);
+    set_range(volt_spin, v.voltage_min, v.voltage_max);
 
     const QString degrees = degrees_unit();
     pulse_temp_label->setText(number_text(v.temperature, 1, degrees));
     temp_pulse_min_label->setText(number_text(v.temperature_min, 1, degrees));
     temp_pulse_max_label->setText(number_text(v.temperature_max, 1, degrees));
-    pulse_temp_spin->setMinimum(v.temperature_min);
-    pulse_temp_spin->setMaximum(v.temperature_max);
+    set_range(pulse_temp_spin, v.temperature_min, v.temperature_max);
     set_bar(pulse_temp_indicator, v.temperature, v.temperature_min, v.temperature_max);
 
     if (!with_width)
