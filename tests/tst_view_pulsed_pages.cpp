@@ -1,12 +1,12 @@
-// The four pulsed pages (types 6, 13, 21, 7, 20) on a real channel page:
-// what each shows, the duty-cycle limits of the NS pages, the type-7 table
-// with burst, and limits that have no finite value.
+// The pulsed pages (types 6, 13, 21, 7, 20) on a real channel page: what
+// each shows, first readings one per tick with what the pulse inputs send,
+// and limits that have no finite value.
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include "app/resources.h"
@@ -15,16 +15,17 @@
 namespace {
 
 template <typename record_t>
-void plausible(record_t &r, int32_t frequency)
+void plausible(record_t &r, int32_t frequency, float width = 0.0f)
 {
     r.voltage = r.voltage_target = 12.0f;
-    r.voltage_max = 24.0f;
     r.temperature = 25.1f;
     r.temperature_target = 25.0f;
     r.frequency = r.frequency_target = frequency;
+    if constexpr (std::is_same_v<record_t, ns_data> || std::is_same_v<record_t, ns_table_data>)
+        r.pulse_width = width;
 }
 
-const QString degrees = QString::fromUtf8(" 12.0/12.0 V  25.0/25.1 \xC2\xB0" "C  ");
+QStringList thrice(const char *frame) { return {frame, frame, frame}; }
 
 } // namespace
 
@@ -34,28 +35,31 @@ class tst_view_pulsed_pages : public QObject
 
     form_fixture::built_form form;
     channel_fixture::controller ch;
+    std::unique_ptr<QSignalSpy> sent;
 
-    void change_type(int32_t type)
+    // A reply of the board at address 5, the value in d4..d7.
+    void reply(uint32_t code, int32_t value)
     {
-        ch->worker->device_type = type;
-        ch->worker->type_changed = true;
+        serial_message_struct m;
+        m.data[0] = code;
+        for (int i = 0; i < 4; ++i)
+            m.data[7 - i] = (static_cast<uint32_t>(value) >> (8 * i)) & 0xFF;
+        ch->handle_rx_can_message(&m);
     }
 
-    // Readings of the record of the given type, as the decoder leaves them.
-    void set_readings(int type, int32_t frequency, float width)
+    QStringList frames()
     {
-        laser_worker &w = *ch->worker;
-        if (type == 6 || type == 13) {
-            plausible(w.ns_table_record, frequency);
-            w.ns_table_record.pulse_width = width;
-        } else if (type == 21) {
-            plausible(w.ns_record, frequency);
-            w.ns_record.pulse_width = width;
-        } else if (type == 7) {
-            plausible(w.ps_table_record, frequency);
-        } else {
-            plausible(w.ps_record, frequency);
-        }
+        QStringList out;
+        for (const QList<QVariant> &args : *sent)
+            out << QString::fromLatin1(args.at(0).toByteArray());
+        sent->clear();
+        return out;
+    }
+
+    void tick_as(int32_t type)
+    {
+        reply(0xD0, type);
+        ch->view_update();
     }
 
 private slots:
@@ -69,6 +73,10 @@ private slots:
     {
         ch = channel_fixture::make(channel_fixture::page(form, 0));
         ch->channel_name = QStringLiteral("Ch1");
+        // Values no first reading below has, so that each load is a change.
+        for (QDoubleSpinBox *spin : {ch->dura_spin, ch->pulse_gated_spin, ch->pulse_cutted_spin})
+            spin->setValue(5.0);
+        sent = std::make_unique<QSignalSpy>(ch->worker, &laser_worker::thread_serial_write);
     }
 
     void cleanup() { ch.reset(); }
@@ -76,46 +84,42 @@ private slots:
     void golden_state_data()
     {
         QTest::addColumn<int>("type");
-        QTest::addColumn<int>("frequency");
-        QTest::addColumn<float>("width");
-        QTest::addColumn<QString>("tab");
+        QTest::addColumn<QString>("rate_segment");
         QTest::addColumn<int>("table_items"); // -1: the free rate input
-        QTest::addColumn<QString>("pd_max");
+        QTest::addColumn<QString>("pd_max");  // empty: no width on the page
         QTest::addColumn<QString>("rr_max");
         QTest::addColumn<QString>("rr_min");
-        QTest::addColumn<QString>("rate");
-
-        QTest::newRow("6") << 6 << 100 << 100.0f << "Ch1 (NS Driver" + degrees + "100/100 kHz  1.0/100.0 ns  Int: Normal)"
-                           << 41 << "200" << "200" << "1" << "100 kHz";
-        QTest::newRow("13") << 13 << 100 << 100.0f
-                            << "Ch1 (SOA Driver" + degrees + "100/100 kHz  1.0/100.0 ns  Int: Normal)" << 41 << "200"
-                            << "200" << "1" << "100 kHz";
-        QTest::newRow("21") << 21 << 1500000 << 10.0f
-                            << "Ch1 (NS Driver" + degrees + "1.5 MHz/1.5 MHz  1.0/10.0 ns  Int: Normal)" << -1 << "13"
-                            << "2.0MHz" << "0.1  MHz" << "1.5 MHz";
-        QTest::newRow("7") << 7 << 1000 << 0.0f << "Ch1 (PS Driver" + degrees + "1000 kHz/1000 kHz  Int: Normal)" << 43
-                           << "" << "50 MHz" << "1" << "1000 kHz";
-        QTest::newRow("20") << 20 << 1500000 << 0.0f << "Ch1 (PS Driver" + degrees + "1.5 MHz/1.5 MHz  Int: Normal)"
-                            << -1 << "" << "30 MHz" << "1" << "1.5 MHz";
+        QTest::addColumn<double>("spin_max"); // 2 MHz reachable, Hz chosen: 1 to 1000
+        QTest::newRow("6") << 6 << "NS Driver@100/100 kHz  5.0/100.0 ns" << 41 << "200" << "200" << "1" << 0.0;
+        QTest::newRow("13") << 13 << "SOA Driver@100/100 kHz  5.0/100.0 ns" << 41 << "200" << "200" << "1" << 0.0;
+        QTest::newRow("21") << 21 << "NS Driver@1.5 MHz/1.5 MHz  5.0/10.0 ns" << -1 << "13" << "2.0MHz" << "0.1  MHz"
+                            << 1000.0;
+        QTest::newRow("7") << 7 << "PS Driver@1000 kHz/1000 kHz" << 43 << "" << "50 MHz" << "1" << 0.0;
+        QTest::newRow("20") << 20 << "PS Driver@1.5 MHz/1.5 MHz" << -1 << "" << "30 MHz" << "1" << 0.0;
     }
 
     void golden_state()
     {
         QFETCH(int, type);
-        QFETCH(int, frequency);
-        QFETCH(float, width);
-        QFETCH(QString, tab);
+        QFETCH(QString, rate_segment);
         QFETCH(int, table_items);
         QFETCH(QString, pd_max);
         QFETCH(QString, rr_max);
         QFETCH(QString, rr_min);
-        QFETCH(QString, rate);
-
-        set_readings(type, frequency, width);
-        change_type(type);
+        QFETCH(double, spin_max);
+        laser_worker &w = *ch->worker;
+        plausible(w.ns_table_record, 100, 100.0f);
+        plausible(w.ns_record, 1500000, 10.0f);
+        plausible(w.ps_table_record, 1000);
+        plausible(w.ps_record, 1500000);
+        w.device_type = type;
+        w.type_changed = true;
         ch->view_update();
         ch->view_update(); // the tab quotes the labels of the tick before
-        QCOMPARE(ch->laser_tab_button->text(), tab);
+        const QStringList name_rate = rate_segment.split('@');
+        QCOMPARE(ch->laser_name_label->text(), name_rate[0]);
+        QCOMPARE(ch->laser_tab_button->text(), "Ch1 (" + name_rate[0] + QString::fromUtf8(" 12.0/12.0 V  25.0/25.1 \xC2\xB0" "C  ")
+                                                   + name_rate[1] + "  Int: Normal)");
         QCOMPARE(ch->freq_spin->isHidden(), table_items >= 0);
         if (table_items >= 0)
             QCOMPARE(ch->freq_combo->count(), table_items);
@@ -124,25 +128,8 @@ private slots:
             QCOMPARE(ch->pd_max_label->text(), pd_max);
         QCOMPARE(ch->rr_max_label->text(), rr_max);
         QCOMPARE(ch->rr_min_label->text(), rr_min);
-        QCOMPARE(ch->freq_label->text(), rate);
-        QCOMPARE(ch->mode_combo->count(), 5);
-    }
-
-    // A table page after a free-rate page offers the table alone; the
-    // free-rate page brings its unit choice back.
-    void rate_inputs_follow_the_type()
-    {
-        change_type(21);
-        ch->view_update();
-        change_type(6);
-        ch->view_update();
-        QVERIFY(!ch->freq_combo->isHidden());
-        QVERIFY(ch->freq_spin->isHidden());
-        QVERIFY(ch->freq_range_combo->isHidden());
-        change_type(20);
-        ch->view_update();
-        QVERIFY(!ch->freq_range_combo->isHidden());
-        QCOMPARE(ch->freq_range_combo->currentIndex(), 0);
+        if (spin_max > 0.0)
+            QCOMPARE(ch->freq_spin->maximum(), spin_max);
     }
 
     void burst_withholds_the_last_table_rate()
@@ -150,101 +137,30 @@ private slots:
         ps_table_data &r = ch->worker->ps_table_record;
         r.frequency_target = 50000;
         r.burst = 1;
-        change_type(7);
-        ch->view_update();
+        tick_as(7);
         QCOMPARE(ch->freq_combo->count(), 42);
-        QCOMPARE(ch->freq_combo->itemText(41), QStringLiteral("25000"));
         QCOMPARE(ch->rr_max_label->text(), QStringLiteral("25 MHz"));
-        QVERIFY(ch->pulse_gated_spin->isEnabled());
         r.burst = 0;
         ch->view_update();
-        QCOMPARE(ch->freq_combo->count(), 43);
         QCOMPARE(ch->freq_combo->itemText(42), QStringLiteral("50000"));
         QCOMPARE(ch->rr_max_label->text(), QStringLiteral("50 MHz"));
         QCOMPARE(r.frequency_target, 50000);
     }
 
-    void width_limit_data()
+    // A table page after a free-rate page offers the table alone.
+    void table_page_hides_the_free_rate_input()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("frequency"); // kHz for type 6, Hz for 21
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("pd_max");
-        QTest::newRow("6: 2 % duty") << 6 << 100 << 0 << "200";
-        QTest::newRow("6: under 1 ns is 1") << 6 << 50000 << 0 << "1";
-        QTest::newRow("6: pulse on demand") << 6 << 100 << 4 << "6500";
-        QTest::newRow("6: 0 kHz") << 6 << 0 << 0 << "N/A";
-        QTest::newRow("6: Hz beyond 32 bits") << 6 << 3000000 << 0 << "N/A";
-        QTest::newRow("21: rounded") << 21 << 300000 << 0 << "67";
-        QTest::newRow("21: at most 100") << 21 << 1000 << 0 << "100";
-        QTest::newRow("21: pulse on demand") << 21 << 300000 << 4 << "100";
-        QTest::newRow("21: below 0 Hz") << 21 << -1 << 0 << "N/A";
+        tick_as(21);
+        tick_as(6);
+        QVERIFY(!ch->freq_combo->isHidden());
+        QVERIFY(ch->freq_spin->isHidden());
+        QVERIFY(ch->freq_range_combo->isHidden());
+        tick_as(20);
+        QVERIFY(!ch->freq_range_combo->isHidden());
     }
 
-    void width_limit()
-    {
-        QFETCH(int, type);
-        QFETCH(int, frequency);
-        QFETCH(int, mode);
-        QFETCH(QString, pd_max);
-        ns_table_data &t = ch->worker->ns_table_record;
-        ns_data &n = ch->worker->ns_record;
-        t.frequency = n.frequency = frequency;
-        t.mode = n.mode = mode;
-        t.pulse_width_max = n.pulse_width_max = 777.0f;
-        change_type(type);
-        ch->view_update();
-        QCOMPARE(ch->pd_max_label->text(), pd_max);
-        const float held = type == 21 ? n.pulse_width_max : t.pulse_width_max;
-        QCOMPARE(held, pd_max == "N/A" ? 777.0f : pd_max.toFloat());
-    }
-
-    void reachable_rate_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<float>("width");
-        QTest::addColumn<int>("unit");
-        QTest::addColumn<QString>("rr_max");
-        QTest::addColumn<QString>("rr_min");
-        QTest::addColumn<double>("spin_max"); // 555: left as it was
-        QTest::newRow("6: highest item within") << 6 << 1.5f << 0 << "12500" << "1" << 555.0;
-        QTest::newRow("6: below the second item") << 6 << 20000.0f << 0 << "kept" << "kept" << 555.0;
-        QTest::newRow("6: no width") << 6 << 0.0f << 0 << "N/A" << "kept" << 555.0;
-        QTest::newRow("21: MHz, other unit") << 21 << 1.0f << 0 << "20.0MHz" << "0.1  MHz" << 1000.0;
-        QTest::newRow("21: MHz, own unit") << 21 << 1.0f << 2 << "20.0MHz" << "0.1  MHz" << 20.0;
-        QTest::newRow("21: 1 MHz is kHz") << 21 << 20.0f << 2 << "1000 kHz" << "1  kHz" << 1000.0;
-        QTest::newRow("21: kHz, own unit") << 21 << 100.0f << 1 << "200 kHz" << "1  kHz" << 200.0;
-        QTest::newRow("21: Hz, own unit") << 21 << 25000.0f << 0 << "800  Hz" << "1  Hz" << 800.0;
-        QTest::newRow("21: Hz, other unit") << 21 << 25000.0f << 1 << "800  Hz" << "1  Hz" << 555.0;
-        QTest::newRow("21: no width") << 21 << -1.0f << 0 << "N/A" << "kept" << 555.0;
-        QTest::newRow("21: beyond 32 bits") << 21 << 1e-9f << 0 << "N/A" << "kept" << 555.0;
-    }
-
-    void reachable_rate()
-    {
-        QFETCH(int, type);
-        QFETCH(float, width);
-        QFETCH(int, unit);
-        QFETCH(QString, rr_max);
-        QFETCH(QString, rr_min);
-        QFETCH(double, spin_max);
-        ch->rr_max_label->setText(QStringLiteral("kept"));
-        ch->rr_min_label->setText(QStringLiteral("kept"));
-        ch->freq_spin->setValue(1.0);
-        ch->freq_spin->setMaximum(555.0);
-        ch->freq_range_combo->setCurrentIndex(unit);
-        ch->worker->ns_table_record.pulse_width = ch->worker->ns_record.pulse_width = width;
-        ch->worker->device_type = type;
-        ch->worker->type_changed = type != 21; // the table needs its items; the unit must stay
-        ch->view_update();
-        QCOMPARE(ch->rr_max_label->text(), rr_max);
-        QCOMPARE(ch->rr_min_label->text(), rr_min);
-        QCOMPARE(ch->freq_spin->maximum(), spin_max);
-    }
-
-    // Each type-21 page keeps its own last rate: a second page whose rate
-    // equals the first's still builds its labels.
-    void last_rate_is_per_channel()
+    // Each type-21 page keeps its own last rate.
+    void equal_rates_on_two_pages()
     {
         channel_fixture::controller other = channel_fixture::make(channel_fixture::page(form, 1));
         for (laser_object *c : {ch.get(), other.get()}) {
@@ -254,49 +170,100 @@ private slots:
         QCOMPARE(other->rr_max_label->text(), QStringLiteral("20.0MHz"));
     }
 
-    void free_rate_texts_data()
+    void one_first_reading_per_tick()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("frequency");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("bar"); // type 20: over 30 MHz from 1 Hz
-        QTest::newRow("Hz") << 21 << 999 << 0 << "999 Hz" << -1;
-        QTest::newRow("kHz rounded") << 21 << 1700 << 0 << "2 kHz" << -1;
-        QTest::newRow("kHz below 1 MHz") << 20 << 999999 << 0 << "1000 kHz" << 3;
-        QTest::newRow("MHz") << 20 << 15000000 << 0 << "15.0 MHz" << 49;
-        QTest::newRow("pulse on demand") << 20 << 30000000 << 4 << "N/A Hz" << 100;
+        reply(0xD0, 6);
+        for (auto [code, value] : {std::pair{0x98, 120}, {0x92, 251}, {0x99, 100}, {0xA3, 1000}, {0xB4, 3},
+                                   {0xB5, 2}, {0xA4, 0}})
+            reply(code, value);
+        // voltage, temperature, rate, width, mode, N, M
+        for (const QStringList &expected : {QStringList(), QStringList(), QStringList(), thrice("t005823000000000003E8\r"),
+                                            QStringList(), thrice("t00583400000000000003\r"),
+                                            thrice("t00583500000000000002\r")}) {
+            ch->view_update();
+            QCOMPARE(frames(), expected);
+        }
+        QCOMPARE(ch->volt_spin->value(), 12.0);
+        QCOMPARE(ch->pulse_temp_spin->value(), 25.1);
+        QCOMPARE(ch->freq_combo->currentText(), QStringLiteral("100"));
+        QCOMPARE(ch->mode_combo->currentText(), QStringLiteral("Int: Burst"));
     }
 
-    void free_rate_texts()
+    // A count of 0 shows as the box's 1 but is not sent; an edit is.
+    void clamped_first_reading_is_not_sent()
+    {
+        reply(0xD0, 21);
+        reply(0xB5, 0);
+        ch->view_update();
+        QCOMPARE(ch->pulse_cutted_spin->value(), 1.0);
+        QCOMPARE(frames(), QStringList());
+        ch->pulse_cutted_spin->setValue(4.0);
+        QCOMPARE(frames(), thrice("t00583500000000000004\r"));
+    }
+
+    // Shown in the unit that holds it whole: switching on sends the board's rate.
+    void first_rate_loaded_exactly_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("hz");
+        QTest::addColumn<double>("shown");
+        QTest::newRow("21: 1.5 MHz") << 21 << 1500000 << 1500.0;
+        QTest::newRow("20: 2.5 kHz") << 20 << 2500 << 2500.0;
+    }
+
+    void first_rate_loaded_exactly()
+    {
+        QFETCH(int, type);
+        QFETCH(int, hz);
+        QFETCH(double, shown);
+        reply(0xD0, type);
+        reply(0x99, hz);
+        ch->view_update();
+        ch->view_update();
+        QCOMPARE(ch->freq_spin->value(), shown);
+        ch->ps_ns_on_off_butt->click();
+        QCOMPARE(frames().value(0), QString::asprintf("t005819000000%08X\r", hz));
+    }
+
+    void no_finite_limit_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("frequency"); // kHz for type 6, Hz for 21
+        QTest::addColumn<float>("width");
+        QTest::addColumn<QString>("pd_max");
+        QTest::addColumn<QString>("rr_max");
+        QTest::newRow("6: Hz beyond 32 bits") << 6 << 3000000 << 100.0f << "N/A" << "200";
+        QTest::newRow("6: no width") << 6 << 100 << 0.0f << "200" << "N/A";
+        QTest::newRow("21: below 0 Hz") << 21 << -1 << 100.0f << "N/A" << "200 kHz";
+        QTest::newRow("21: rate beyond 32 bits") << 21 << 1000 << 1e-9f << "100" << "N/A";
+    }
+
+    void no_finite_limit()
     {
         QFETCH(int, type);
         QFETCH(int, frequency);
-        QFETCH(int, mode);
-        QFETCH(QString, text);
-        QFETCH(int, bar);
-        ch->worker->ps_record.frequency = ch->worker->ns_record.frequency = frequency;
-        ch->worker->ps_record.mode = ch->worker->ns_record.mode = mode;
-        change_type(type);
-        ch->view_update();
-        QCOMPARE(ch->freq_label->text(), text);
-        QCOMPARE(ch->freq_spin->isEnabled(), mode != 4);
-        if (bar >= 0)
-            QCOMPARE(ch->freq_indicator->value(), bar);
+        QFETCH(float, width);
+        QFETCH(QString, pd_max);
+        QFETCH(QString, rr_max);
+        plausible(ch->worker->ns_table_record, frequency, width);
+        plausible(ch->worker->ns_record, frequency, width);
+        ch->freq_spin->setMaximum(555.0);
+        tick_as(type);
+        QCOMPARE(ch->pd_max_label->text(), pd_max);
+        QCOMPARE(ch->rr_max_label->text(), rr_max);
+        if (rr_max == "N/A")
+            QCOMPARE(ch->freq_spin->maximum(), 555.0);
     }
 
-    // A mode outside the table selects nothing.
     void first_mode_outside_the_table()
     {
-        change_type(6);
-        ch->view_update();
+        tick_as(6);
         ch->mode_combo->setCurrentIndex(2);
         ch->worker->ns_table_record.mode = 9;
         ch->first_read_mode = 2;
         ch->view_update();
         QCOMPARE(ch->mode_combo->currentIndex(), 2);
         QCOMPARE(ch->first_read_mode, 0);
-        QCOMPARE(ch->mode_label->text(), QString());
     }
 };
 
