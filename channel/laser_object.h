@@ -230,6 +230,11 @@ private:
     // " °C".
     static QString degrees_unit();
     void set_qcw_rows_visible(bool visible);
+    void show_temperature(float temperature, float min, float max, int decimals);
+    void set_current_range(float current_min, double maximum);
+    void show_voltages(float output_voltage, float input_voltage);
+    void show_failure(bool fault);
+    void open_fault_box_once(bool words_clear, int32_t &latch);
 
     // The CW view: the current limits of types 8 and 14 are decoded in the
     // old units until the board proves the new ones, so the first current

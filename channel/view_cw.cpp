@@ -41,7 +41,6 @@ void laser_object::cw_view_update()
     const int d = precision_type(type) ? 2 : 1;
     const QString driver = precision_type(type) ? QStringLiteral("Precision CW Driver") : QStringLiteral("CW Driver");
     const QString mA = QStringLiteral(" mA");
-    const QString degrees = degrees_unit();
 
     laser_name_label->setText(driver);
     set_tab_text(QStringLiteral(" (") + driver + QLatin1Char(' '),
@@ -140,18 +139,12 @@ void laser_object::cw_view_update()
     set_style_sheet(curr_label, static_cast<double>(r.current_target) - 0.5 > static_cast<double>(r.current)
                                     ? red_text()
                                     : black_text());
-    // The lower limit is applied when the current is sent.
-    curr_spin->setMinimum(0.0);
-    min_current = r.current_min;
-    curr_spin->setMaximum(cw_current_ceiling(type));
+    set_current_range(r.current_min, cw_current_ceiling(type));
     set_bar(curr_indicator, r.current, r.current_min, r.current_max);
 
-    temp_label->setText(number_text(r.temperature, d, degrees));
-    temp_min_label->setText(number_text(r.temperature_min, d, degrees));
-    temp_max_label->setText(number_text(r.temperature_max, d, degrees));
+    show_temperature(r.temperature, r.temperature_min, r.temperature_max, d);
     temp_spin->setMinimum(r.temperature_min);
     temp_spin->setMaximum(r.temperature_max);
-    set_bar(temp_indicator, r.temperature, r.temperature_min, r.temperature_max);
 
     config_button->show();
 }

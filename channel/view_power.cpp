@@ -25,8 +25,6 @@ void laser_object::power_view_update()
     power_data &r = worker->power_record;
     const bool on = r.output_on != 0;
     const QString amps = QStringLiteral(" A");
-    const QString volts = QStringLiteral(" V");
-    const QString degrees = degrees_unit();
 
     switch_container(cw_widget, ps_ns_widget);
     set_qcw_rows_visible(false);
@@ -67,48 +65,21 @@ void laser_object::power_view_update()
         r.first_read_current = 0;
     }
 
-    set_bar(temp_indicator, r.temperature, r.temperature_min, r.temperature_max);
-    temp_label->setText(number_text(r.temperature, 1, degrees));
-    temp_min_label->setText(number_text(r.temperature_min, 1, degrees));
-    temp_max_label->setText(number_text(r.temperature_max, 1, degrees));
+    show_temperature(r.temperature, r.temperature_min, r.temperature_max, 1);
 
     curr_label->setText(number_text(r.current, 2, amps));
     curr_min_label->setText(number_text(r.current_min, 2, amps));
     curr_max_label->setText(number_text(r.current_max, 2, amps));
     // This family has no current warning: no red left from another page.
     set_style_sheet(curr_label, black_text());
-    curr_spin->setMinimum(0.0);
-    min_current = r.current_min;
-    curr_spin->setMaximum(r.current_max);
+    set_current_range(r.current_min, r.current_max);
     set_bar(curr_indicator, r.current, r.current_min, r.current_max);
 
     show_output_state(on, cw_on_off_button, power_state_label);
 
-    power_title->setText(QStringLiteral("Output voltage:"));
-    power_label->setText(number_text(r.output_voltage, 1, volts));
-    input_volt_title->show();
-    input_volt_label->show();
-    input_volt_label->setText(number_text(r.input_voltage, 1, volts));
-
-    if (r.faults != 0) {
-        fail_title->setText(QStringLiteral("!!!FAILURE!!!"));
-        err_clr_butt->show();
-        fail_butt->show();
-        fail_title->show();
-    } else {
-        err_clr_butt->hide();
-        fail_butt->hide();
-        fail_title->hide();
-    }
-
-    // Once per fault episode of this channel; the box is modal and this tick
-    // goes on when the operator has closed it.
-    if (r.faults == 0 && r.warnings == 0) {
-        power_fail_latch = 0;
-    } else if (power_fail_latch == 0) {
-        fail_butt->click();
-        power_fail_latch = 1;
-    }
+    show_voltages(r.output_voltage, r.input_voltage);
+    show_failure(r.faults != 0);
+    open_fault_box_once(r.faults == 0 && r.warnings == 0, power_fail_latch);
 
     config_button->show();
 }

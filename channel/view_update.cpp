@@ -1,5 +1,6 @@
 #include "channel/laser_object.h"
 
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -97,6 +98,66 @@ void laser_object::set_qcw_rows_visible(bool visible)
                              cw_freq_label,     cw_width_title, cw_width_label};
     for (QWidget *w : rows)
         w->setVisible(visible);
+}
+
+// Temperature read-outs and bar of the pages in cw_widget.
+void laser_object::show_temperature(float temperature, float min, float max, int decimals)
+{
+    const QString degrees = degrees_unit();
+    temp_label->setText(number_text(temperature, decimals, degrees));
+    temp_min_label->setText(number_text(min, decimals, degrees));
+    temp_max_label->setText(number_text(max, decimals, degrees));
+    set_bar(temp_indicator, temperature, min, max);
+}
+
+// The lower limit is applied when the current is sent: the current button
+// raises the set point to min_current first.
+void laser_object::set_current_range(float current_min, double maximum)
+{
+    curr_spin->setMinimum(0.0);
+    min_current = current_min;
+    curr_spin->setMaximum(maximum);
+}
+
+// The DC/DC and power pages show their output voltage where the CW page
+// shows its optical power.
+void laser_object::show_voltages(float output_voltage, float input_voltage)
+{
+    const QString volts = QStringLiteral(" V");
+    power_title->setText(QStringLiteral("Output voltage:"));
+    power_label->setText(number_text(output_voltage, 1, volts));
+    input_volt_title->show();
+    input_volt_label->show();
+    input_volt_label->setText(number_text(input_voltage, 1, volts));
+}
+
+// The board's fault word on the DC/DC and power pages, with its clear button.
+void laser_object::show_failure(bool fault)
+{
+    if (fault) {
+        fail_title->setText(QStringLiteral("!!!FAILURE!!!"));
+        err_clr_butt->show();
+        fail_butt->show();
+        fail_title->show();
+    } else {
+        err_clr_butt->hide();
+        fail_butt->hide();
+        fail_title->hide();
+    }
+}
+
+// Once per fault episode of this channel: latch is 1 from the box until
+// the words are clear again. The box is modal; the tick goes on when the
+// operator has closed it. The latch is set first, so that nothing run
+// inside the box's event loop can open a second box on top of it.
+void laser_object::open_fault_box_once(bool words_clear, int32_t &latch)
+{
+    if (words_clear) {
+        latch = 0;
+    } else if (latch == 0) {
+        latch = 1;
+        fail_butt->click();
+    }
 }
 
 // Setting an unchanged style sheet would re-polish the label on every tick.

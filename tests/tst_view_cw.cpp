@@ -10,8 +10,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/resources.h"
-#include "support/channel_fixture.h"
+#include "support/view_fixture.h"
 
 namespace {
 
@@ -25,33 +24,33 @@ QStringList items(const QComboBox *combo)
 
 } // namespace
 
-class tst_view_cw : public QObject
+class tst_view_cw : public QObject, public view_fixture
 {
     Q_OBJECT
 
-    form_fixture::built_form form;
-    channel_fixture::controller ch;
-
-    // As the reply decoder leaves a change of driver type.
-    void change_type(int32_t type)
+    // Feeds a script of replies and ticks: "T" a view tick, "91:1000" reply
+    // 0x91 with the value 1000 in d4..d7.
+    void play(const QString &script)
     {
-        ch->worker->device_type = type;
-        ch->worker->type_changed = true;
+        for (const QString &step : script.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            if (step == QLatin1String("T")) {
+                ch->view_update();
+                continue;
+            }
+            const QStringList parts = step.split(QLatin1Char(':'));
+            serial_message_struct m;
+            m.data[0] = parts[0].toUInt(nullptr, 16);
+            m.data[1] = 5;
+            const uint32_t v = parts[1].toUInt();
+            for (int i = 0; i < 4; ++i)
+                m.data[4 + i] = (v >> (24 - 8 * i)) & 0xFF;
+            ch->handle_rx_can_message(&m);
+        }
     }
 
 private slots:
-    void initTestCase()
-    {
-        lumatrex_init_resources();
-        form = form_fixture::build();
-    }
-
-    void init()
-    {
-        ch = channel_fixture::make(channel_fixture::page(form, 0));
-        ch->channel_name = QStringLiteral("Bench 1");
-    }
-
+    void initTestCase() { build_form(); }
+    void init() { new_channel(); }
     void cleanup() { ch.reset(); }
 
     void first_ticks_of_a_type_data()
@@ -210,6 +209,53 @@ private slots:
         ch->view_update();
         QCOMPARE(ch->cw_mode_combo->currentIndex(), 2);
         QCOMPARE(ch->first_read_current + ch->first_read_temperature + ch->first_read_mode, 0);
+    }
+
+    // A new-firmware board of type 8 or 14 sends its current limits in tenths
+    // of a mA, but the limits of the first pass after a change of type are
+    // decoded as hundredths (ten times too low) until its temperature-limit
+    // replies prove the new units. Ticks that fall in between must not clamp
+    // the board's current, loaded as the set point, to that limit.
+    void first_current_survives_limits_in_unproven_units_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<double>("set_point");
+        QTest::addColumn<double>("maximum");
+
+        const QString pass1 = QStringLiteral("91:1000 A5:1500 A6:100 B7:350 B6:150 ");
+        const QString pass2 = QStringLiteral("91:1000 A5:1500 A6:100 B7:350 B6:150 T");
+        QTest::newRow("loaded before the wrong limit arrives")
+            << 8 << "91:1000 T A5:1500 A6:100 T B7:350 B6:150 T " + pass2 << 100.0 << 150.0;
+        QTest::newRow("loaded after the wrong limit arrived")
+            << 8 << "91:1000 A5:1500 A6:100 T B7:350 T " + pass2 << 100.0 << 150.0;
+        QTest::newRow("a tick between every reply")
+            << 14 << "91:1000 T A5:1500 T A6:100 T B7:350 T B6:150 T 91:1000 T A5:1500 T" << 100.0 << 150.0;
+        QTest::newRow("no tick until the limits are right") << 8 << pass1 + pass2 << 100.0 << 150.0;
+        // An old board never answers the temperature limits: hundredths are right.
+        QTest::newRow("old units") << 8 << "91:100 A5:1500 A6:100 T 91:100 A5:1500 A6:100 T T" << 10.0 << 15.0;
+    }
+
+    void first_current_survives_limits_in_unproven_units()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, script);
+        QFETCH(double, set_point);
+        QFETCH(double, maximum);
+
+        ch->curr_spin->setMaximum(2000.0);
+        play(QStringLiteral("D0:%1 ").arg(type) + script);
+        QCOMPARE(ch->curr_spin->value(), set_point);
+        QCOMPARE(double(ch->worker->cw_record.current_set), set_point);
+        QCOMPARE(ch->curr_spin->maximum(), maximum);
+    }
+
+    // A limit lowered for real later on still bounds the input.
+    void proven_limit_bounds_the_current_again()
+    {
+        play(QStringLiteral("D0:8 91:1000 T A5:1500 B7:350 T A5:1500 T A5:800 T"));
+        QCOMPARE(ch->curr_spin->maximum(), 80.0);
+        QCOMPARE(ch->curr_spin->value(), 80.0);
     }
 
     // Another family's drawing must not survive a change to a CW type.

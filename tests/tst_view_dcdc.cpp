@@ -9,36 +9,15 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/resources.h"
-#include "support/channel_fixture.h"
-#include "support/modal_answer.h"
+#include "support/view_fixture.h"
 
-class tst_view_dcdc : public QObject
+class tst_view_dcdc : public QObject, public view_fixture
 {
     Q_OBJECT
 
-    form_fixture::built_form form;
-    channel_fixture::controller ch;
-
-    void change_type(int32_t type)
-    {
-        ch->worker->device_type = type;
-        ch->worker->type_changed = true;
-    }
-
 private slots:
-    void initTestCase()
-    {
-        lumatrex_init_resources();
-        form = form_fixture::build();
-    }
-
-    void init()
-    {
-        ch = channel_fixture::make(channel_fixture::page(form, 0));
-        ch->channel_name = QStringLiteral("Bench 1");
-    }
-
+    void initTestCase() { build_form(); }
+    void init() { new_channel(); }
     void cleanup() { ch.reset(); }
 
     void warnings_and_current_limit_data()
@@ -68,7 +47,6 @@ private slots:
         QFETCH(int, warnings);
         QFETCH(float, current_max);
 
-        modal_answer boxes;
         dcdc_data &r = ch->worker->dcdc_record;
         r.output_on = on ? 1 : 0;
         r.output_voltage = vout;
@@ -84,7 +62,6 @@ private slots:
     // still measures against the previous limit.
     void lowered_limit_is_kept()
     {
-        modal_answer boxes;
         dcdc_data &r = ch->worker->dcdc_record;
         r.current = 7.0f;
         r.output_voltage = 35.0f;
@@ -122,7 +99,6 @@ private slots:
         QFETCH(bool, clear_shown);
         QFETCH(bool, red);
 
-        modal_answer boxes;
         ch->worker->dcdc_record.faults = uint16_t(faults);
         ch->worker->dcdc_record.output_voltage = vout;
         change_type(11);
@@ -196,6 +172,9 @@ private slots:
         QCOMPARE(ch->cw_mode_label->text(), QStringLiteral("QCW-mode"));
         QCOMPARE(ch->cw_freq_spin->value(), 120.0);
         QCOMPARE(ch->cw_width_spin->value(), 500.0);
+        QCOMPARE(r.frequency_set, 120);
+        QCOMPARE(r.pulse_width_set, 500);
+        QCOMPARE(r.current_set, 3.5f);
         QCOMPARE(ch->curr_spin->decimals(), 1);
         QCOMPARE(ch->curr_spin->value(), 3.5);
         QCOMPARE(ch->step_size_combo->count(), 2);

@@ -6,15 +6,11 @@
 #include <QtTest>
 
 
-#include "app/resources.h"
-#include "support/channel_fixture.h"
-#include "support/modal_answer.h"
+#include "support/view_fixture.h"
 
-class tst_view_fault_box : public QObject
+class tst_view_fault_box : public QObject, public view_fixture
 {
     Q_OBJECT
-
-    form_fixture::built_form form;
 
     static void set_fault(laser_object &ch, bool fault)
     {
@@ -26,11 +22,7 @@ class tst_view_fault_box : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        lumatrex_init_resources();
-        form = form_fixture::build();
-    }
+    void initTestCase() { build_form(); }
 
     // Two channels of one family tick in turn; each row says which of them
     // reports a fault on each of four rounds, and how often each box opened.
@@ -59,7 +51,8 @@ private slots:
         QFETCH(int, first_boxes);
         QFETCH(int, second_boxes);
 
-        modal_answer boxes;
+        boxes.titles.clear();
+        boxes.texts.clear();
         channel_fixture::controller a = channel_fixture::make(channel_fixture::page(form, 0), 1);
         channel_fixture::controller b = channel_fixture::make(channel_fixture::page(form, 1), 2);
         QSignalSpy a_clicks(a->fail_butt, SIGNAL(clicked()));
@@ -74,6 +67,11 @@ private slots:
         }
         QCOMPARE(a_clicks.count(), first_boxes);
         QCOMPARE(b_clicks.count(), second_boxes);
+        QCOMPARE(boxes.count(), first_boxes + second_boxes);
+        for (int i = 0; i < boxes.count(); ++i) {
+            QCOMPARE(boxes.titles[i], QStringLiteral("WARNING"));
+            QCOMPARE(boxes.texts[i], QStringLiteral("flag_Overtemp\n"));
+        }
     }
 };
 

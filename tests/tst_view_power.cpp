@@ -9,36 +9,15 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/resources.h"
-#include "support/channel_fixture.h"
-#include "support/modal_answer.h"
+#include "support/view_fixture.h"
 
-class tst_view_power : public QObject
+class tst_view_power : public QObject, public view_fixture
 {
     Q_OBJECT
 
-    form_fixture::built_form form;
-    channel_fixture::controller ch;
-
-    void change_type(int32_t type)
-    {
-        ch->worker->device_type = type;
-        ch->worker->type_changed = true;
-    }
-
 private slots:
-    void initTestCase()
-    {
-        lumatrex_init_resources();
-        form = form_fixture::build();
-    }
-
-    void init()
-    {
-        ch = channel_fixture::make(channel_fixture::page(form, 0));
-        ch->channel_name = QStringLiteral("Bench 1");
-    }
-
+    void initTestCase() { build_form(); }
+    void init() { new_channel(); }
     void cleanup() { ch.reset(); }
 
     void first_ticks()
@@ -111,7 +90,6 @@ private slots:
     // turned it red and showed its QCW rows.
     void nothing_left_from_the_previous_family()
     {
-        modal_answer boxes;
         change_type(16);
         ch->worker->dcdc_record.mode = 1;
         ch->worker->dcdc_record.output_voltage = 35.0f;

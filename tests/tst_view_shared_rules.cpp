@@ -11,15 +11,11 @@
 
 #include <limits>
 
-#include "app/resources.h"
-#include "support/channel_fixture.h"
+#include "support/view_fixture.h"
 
-class tst_view_shared_rules : public QObject
+class tst_view_shared_rules : public QObject, public view_fixture
 {
     Q_OBJECT
-
-    form_fixture::built_form form;
-    channel_fixture::controller ch;
 
     void tick(int32_t type)
     {
@@ -28,18 +24,8 @@ class tst_view_shared_rules : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        lumatrex_init_resources();
-        form = form_fixture::build();
-    }
-
-    void init()
-    {
-        ch = channel_fixture::make(channel_fixture::page(form, 0));
-        ch->channel_name = QStringLiteral("Bench 1");
-    }
-
+    void initTestCase() { build_form(); }
+    void init() { new_channel(); }
     void cleanup() { ch.reset(); }
 
     void dispatch_data()
