@@ -9,8 +9,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "app/resources.h"
-#include "support/channel_fixture.h"
+#include "support/view_fixture.h"
 
 namespace {
 
@@ -29,12 +28,10 @@ QStringList thrice(const char *frame) { return {frame, frame, frame}; }
 
 } // namespace
 
-class tst_view_pulsed_pages : public QObject
+class tst_view_pulsed_pages : public QObject, public view_fixture
 {
     Q_OBJECT
 
-    form_fixture::built_form form;
-    channel_fixture::controller ch;
     std::unique_ptr<QSignalSpy> sent;
 
     // A reply of the board at address 5, the value in d4..d7.
@@ -63,16 +60,11 @@ class tst_view_pulsed_pages : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        lumatrex_init_resources();
-        form = form_fixture::build();
-    }
+    void initTestCase() { build_form(); }
 
     void init()
     {
-        ch = channel_fixture::make(channel_fixture::page(form, 0));
-        ch->channel_name = QStringLiteral("Ch1");
+        new_channel();
         // Values no first reading below has, so that each load is a change.
         for (QDoubleSpinBox *spin : {ch->dura_spin, ch->pulse_gated_spin, ch->pulse_cutted_spin})
             spin->setValue(5.0);
@@ -112,13 +104,12 @@ private slots:
         plausible(w.ns_record, 1500000, 10.0f);
         plausible(w.ps_table_record, 1000);
         plausible(w.ps_record, 1500000);
-        w.device_type = type;
-        w.type_changed = true;
+        change_type(type);
         ch->view_update();
         ch->view_update(); // the tab quotes the labels of the tick before
         const QStringList name_rate = rate_segment.split('@');
         QCOMPARE(ch->laser_name_label->text(), name_rate[0]);
-        QCOMPARE(ch->laser_tab_button->text(), "Ch1 (" + name_rate[0] + QString::fromUtf8(" 12.0/12.0 V  25.0/25.1 \xC2\xB0" "C  ")
+        QCOMPARE(ch->laser_tab_button->text(), "Bench 1 (" + name_rate[0] + QString::fromUtf8(" 12.0/12.0 V  25.0/25.1 \xC2\xB0" "C  ")
                                                    + name_rate[1] + "  Int: Normal)");
         QCOMPARE(ch->freq_spin->isHidden(), table_items >= 0);
         if (table_items >= 0)
