@@ -80,14 +80,9 @@ bool visit_pulsed(laser_worker &w, driver_family f, fn_t &&fn)
 template <typename fn_t>
 bool visit_ns(laser_worker &w, driver_family f, fn_t &&fn)
 {
-    switch (f) {
-    case driver_family::ns_table:
+    if (f == driver_family::ns_table)
         fn(w.ns_table_record);
-        return true;
-    case driver_family::ns:
+    else if (f == driver_family::ns)
         fn(w.ns_record);
-        return true;
-    default:
-        return false;
-    }
+    return f == driver_family::ns_table || f == driver_family::ns;
 }

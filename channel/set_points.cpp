@@ -197,7 +197,9 @@ void laser_object::freq_target_update(int arg)
         return;
     const int32_t type = w.device_type;
     if (type == 7) {
-        w.ps_table_record.frequency_target = freq_combo ? freq_combo->itemText(arg).toInt() : 0;
+        if (!freq_combo)
+            return;
+        w.ps_table_record.frequency_target = freq_combo->itemText(arg).toInt();
         laser_frequency_butt_clicked();
     } else if (type == 20) {
         w.ps_record.frequency_target = arg;

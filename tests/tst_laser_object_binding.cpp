@@ -2,11 +2,17 @@
 // its own page whatever the suffix, containers start hidden, the worker is
 // made but not started, and a page lacking widgets leaves members null.
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
+#include <QPushButton>
 #include <QSet>
+#include <QTimer>
 #include <QtTest>
 
 #include <functional>
+#include <vector>
 
 #include "app/resources.h"
 #include "channel_page_tables.h"
@@ -49,6 +55,74 @@ const QHash<QString, member_t> &members()
 }
 
 #undef MEMBER
+
+// One widget signal (or the adapter), what sets it off and what shows that
+// its slot ran, once.
+struct wire {
+    const char *name;
+    int type;
+    std::function<void(laser_object &)> act;
+    std::function<bool(laser_object &, int frames, int conf_signals)> ran;
+};
+
+const std::vector<wire> &wires()
+{
+    using o = laser_object;
+    static const std::vector<wire> w = {
+        {"start_stop_button_alt", 8, [](o &c) { c.start_stop_button_alt->click(); },
+         [](o &, int n, int) { return n == 3; }},
+        {"cw_on_off_button", 8, [](o &c) { c.cw_on_off_button->click(); }, [](o &, int n, int) { return n == 3; }},
+        {"ps_ns_on_off_butt", 8, [](o &c) { c.ps_ns_on_off_butt->click(); }, [](o &, int n, int) { return n == 3; }},
+        {"config_button", 8, [](o &c) { c.config_button->setEnabled(true); c.config_button->click(); },
+         [](o &, int n, int s) { return n == 0 && s == 1; }},
+        {"fail_butt", 14,
+         [](o &c) {
+             QTimer answer;
+             QObject::connect(&answer, &QTimer::timeout, [] {
+                 if (QWidget *box = QApplication::activeModalWidget())
+                     box->close();
+             });
+             answer.start(10);
+             c.fail_butt->click();
+         },
+         [](o &, int n, int) { return n == 0; }},
+        {"err_clr_butt", 11, [](o &c) { c.err_clr_butt->click(); }, [](o &, int n, int) { return n == 3; }},
+        {"temp_spin", 8, [](o &c) { c.temp_spin->setValue(30.5); },
+         [](o &c, int, int) { return c.worker->cw_record.temperature_set == 30.5f; }},
+        {"pulse_temp_spin", 7, [](o &c) { c.pulse_temp_spin->setValue(31.5); },
+         [](o &c, int, int) { return c.worker->ps_table_record.temperature_set == 31.5f; }},
+        {"step_size_combo", 8, [](o &c) { c.step_size_combo->clear(); c.step_size_combo->addItem("0.5"); },
+         [](o &c, int, int) { return c.curr_spin->singleStep() == 0.5 && c.temp_spin->singleStep() == 0.5; }},
+        {"curr_spin", 8, [](o &c) { c.curr_spin->setValue(12.5); },
+         [](o &c, int, int) { return c.worker->cw_record.current_set == 12.5f; }},
+        {"cw_mode_combo", 14, [](o &c) { emit c.cw_mode_combo->activated(2); }, [](o &, int n, int) { return n == 3; }},
+        {"cw_width_spin", 16, [](o &c) { c.cw_width_spin->setValue(200); },
+         [](o &c, int, int) { return c.worker->dcdc_record.pulse_width_set == 200; }},
+        {"cw_freq_spin", 16, [](o &c) { c.cw_freq_spin->setValue(500); },
+         [](o &c, int, int) { return c.worker->dcdc_record.frequency_set == 500; }},
+        {"mode_combo", 7, [](o &c) { c.worker->ps_table_record.mode_set = 9; emit c.mode_combo->activated(0); },
+         [](o &c, int n, int) { return c.worker->ps_table_record.mode_set == 0 && n == 15; }},
+        {"pulse_gated_spin", 7, [](o &c) { c.pulse_gated_spin->setValue(7); },
+         [](o &c, int n, int) { return c.worker->ps_table_record.gated_target == 7 && n == 3; }},
+        {"pulse_cutted_spin", 7, [](o &c) { c.pulse_cutted_spin->setValue(8); },
+         [](o &c, int n, int) { return c.worker->ps_table_record.cutted_target == 8 && n == 3; }},
+        {"volt_spin", 7, [](o &c) { c.volt_spin->setValue(11.5); },
+         [](o &c, int, int) { return c.worker->ps_table_record.voltage_set == 11.5f; }},
+        {"dura_spin", 6, [](o &c) { c.dura_spin->setValue(10.5); },
+         [](o &c, int, int) { return c.worker->ns_table_record.pulse_width_target == 10.5f; }},
+        {"freq_combo", 7, [](o &c) { c.freq_combo->addItems({"1", "2", "5"}); emit c.freq_combo->activated(2); },
+         [](o &c, int n, int) { return c.worker->ps_table_record.frequency_target == 5 && n == 3; }},
+        {"freq_range_combo", 20, [](o &c) { emit c.freq_range_combo->activated(2); },
+         [](o &c, int, int) { return c.freq_spin->decimals() == 1 && c.freq_spin->maximum() == 30.0; }},
+        {"freq_spin and the adapter", 20,
+         [](o &c) { c.freq_range_combo->setCurrentIndex(0); c.freq_spin->setValue(12); },
+         [](o &c, int, int) { return c.worker->ps_record.frequency_target == 12; }},
+        {"adapter once", 7,
+         [](o &c) { c.freq_combo->addItems({"1", "2"}); emit c.sig_freq_ps20_target_update_adapter(1); },
+         [](o &c, int n, int) { return c.worker->ps_table_record.frequency_target == 2 && n == 3; }},
+    };
+    return w;
+}
 
 QWidget *child_widget(QWidget *parent, const char *name)
 {
@@ -116,6 +190,28 @@ private slots:
         QVERIFY(ch->auto_send);
         QCOMPARE(ch->channel_index, 0);
         QCOMPARE(ch->min_current, 0.0);
+    }
+
+    void each_connection_reaches_its_slot_once_data()
+    {
+        QTest::addColumn<int>("row");
+        for (int i = 0; i < int(wires().size()); ++i)
+            QTest::newRow(wires()[size_t(i)].name) << i;
+    }
+
+    void each_connection_reaches_its_slot_once()
+    {
+        QFETCH(int, row);
+        const wire &w = wires()[size_t(row)];
+        const auto ch = channel_fixture::make(channel_fixture::page(form, 3));
+        ch->worker->device_type = w.type;
+        ch->channel_index = 3;
+        QSignalSpy frames(ch->worker, &laser_worker::thread_serial_write);
+        QSignalSpy conf(ch.get(), &laser_object::show_conf_dialog_signal);
+        w.act(*ch);
+        QVERIFY(w.ran(*ch, frames.size(), conf.size()));
+        if (!conf.isEmpty())
+            QCOMPARE(conf.at(0).at(0).toInt(), 3);
     }
 
     void missing_page_leaves_members_null()
