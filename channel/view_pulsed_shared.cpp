@@ -9,6 +9,8 @@
 #include <QSignalBlocker>
 #include <QWidget>
 
+#include <iterator>
+
 namespace {
 
 // Minimum first, as the record gives them. A bound the box already has is
@@ -54,7 +56,7 @@ void laser_object::load_held(QDoubleSpinBox *spin, double value)
 // hold selects nothing.
 void laser_object::load_mode(const QString (&names)[6], int32_t mode)
 {
-    if (mode < 0 || mode >= 6)
+    if (mode < 0 || static_cast<size_t>(mode) >= std::size(names))
         return;
     mode_combo->setCurrentText(names[mode]);
 }
