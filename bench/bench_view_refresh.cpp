@@ -1,7 +1,7 @@
 // What one 500 ms view tick costs the GUI thread: ten channel pages of the
 // CW, DC/DC and power families redrawn (median and maximum over 100 ticks
-// after the first, readings changing every tick), then ten "No device"
-// pages, on the shown main form (offscreen). The time after each tick that
+// after the first, readings changing every tick), then ten pages of the
+// pulsed families, then ten "No device" pages, on the shown main form (offscreen). The time after each tick that
 // the event loop needs for the deferred paints is printed beside it.
 // Target: under 5 ms for ten pages, 1 % of the tick.
 
@@ -34,12 +34,29 @@ const char *const page_names[channel_count] = {"laser_widget",   "laser_widget_2
 
 // A mix of every type these families have, QCW mode and the output on included.
 const int32_t page_types[channel_count] = {8, 10, 14, 15, 11, 16, 18, 8, 16, 18};
+// Every pulsed type twice, burst on the table types.
+const int32_t pulsed_types[channel_count] = {6, 13, 21, 7, 20, 6, 13, 21, 7, 20};
+const int32_t no_device_types[channel_count] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 
 double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     const size_t n = v.size();
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+template <typename record_t>
+void fill_pulsed(record_t &r, float volts, int32_t rate)
+{
+    r.emission_on = 1;
+    r.voltage = volts;
+    r.voltage_max = 40.0f;
+    r.temperature = 25.0f + (volts - static_cast<float>(static_cast<int>(volts)));
+    r.frequency = rate;
+    r.gated = 5;
+    r.cutted = 2;
+    r.burst = 1;
+    r.mode = 1;
 }
 
 // Plausible readings that move a little every tick, none of them a fault or
@@ -66,6 +83,12 @@ void fill(laser_worker &w, int tick)
     w.power_record.output_voltage = 12.0f + wobble;
     w.power_record.input_voltage = 48.0f;
     w.power_record.output_on = 1;
+    fill_pulsed(w.ns_table_record, 18.0f + wobble, 100 + tick % 3 * 100);
+    w.ns_table_record.pulse_width = 50.0f + wobble;
+    fill_pulsed(w.ns_record, 18.0f + wobble, 250000 + tick % 3 * 1000);
+    w.ns_record.pulse_width = 20.0f + wobble;
+    fill_pulsed(w.ps_table_record, 30.0f + wobble, 2000);
+    fill_pulsed(w.ps_record, 12.0f + wobble, 1500000 + tick % 3);
 }
 
 struct timing {
@@ -73,10 +96,10 @@ struct timing {
     std::vector<double> paint_ms;
 };
 
-timing run(std::vector<std::unique_ptr<laser_object>> &channels, bool no_device)
+timing run(std::vector<std::unique_ptr<laser_object>> &channels, const int32_t (&types)[channel_count])
 {
     for (int c = 0; c < channel_count; ++c) {
-        channels[c]->worker->device_type = no_device ? -1 : page_types[c];
+        channels[c]->worker->device_type = types[c];
         channels[c]->worker->type_changed = true;
     }
     timing t;
@@ -142,8 +165,9 @@ int main(int argc, char *argv[])
 
     std::printf("view refresh, %d channel pages, %d ticks after the first (offscreen, window shown)\n",
                 channel_count, ticks);
-    print("CW, DC/DC and power pages", run(channels, false));
-    print("\"No device\" pages", run(channels, true));
+    print("CW, DC/DC and power pages", run(channels, page_types));
+    print("NS, SOA and PS pages", run(channels, pulsed_types));
+    print("\"No device\" pages", run(channels, no_device_types));
 
     for (auto &ch : channels)
         delete ch->worker;

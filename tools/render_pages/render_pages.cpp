@@ -23,6 +23,31 @@
 
 namespace {
 
+// Pulsed readings as the decoder leaves them: the voltage reads 0 while
+// the output is off, and each first reading arms its record marker once.
+template <typename record_t>
+void pulsed_readings(record_t &r, float volts, int32_t rate, bool on)
+{
+    r.emission_on = on ? 1 : 0;
+    r.voltage = on ? volts : 0.0f;
+    r.voltage_target = volts;
+    r.voltage_max = 40.0f;
+    r.temperature = 25.2f;
+    r.temperature_target = 25.0f;
+    r.temperature_min = 20.0f;
+    r.temperature_max = 30.0f;
+    r.frequency = r.frequency_target = rate;
+}
+
+template <typename record_t>
+void arm_first_reads(record_t &r)
+{
+    for (int32_t *marker : {&r.first_read_voltage, &r.first_read_temperature, &r.first_read_frequency,
+                            &r.first_read_mode, &r.first_read_gated, &r.first_read_cutted})
+        if (*marker == 1)
+            *marker = 2;
+}
+
 struct page_shot {
     const char *file;
     int32_t type;
@@ -93,6 +118,50 @@ const page_shot shots[] = {
          r.output_on = 1;
          r.mode = 0;
      }},
+    {"channel_ns_6_burst.png", 6,
+     [](laser_object &ch) {
+         ns_table_data &r = ch.worker->ns_table_record;
+         pulsed_readings(r, 18.5f, 100, true);
+         r.pulse_width = r.pulse_width_target = 50.0f;
+         r.gated = r.gated_target = 10;
+         r.cutted = r.cutted_target = 3;
+         r.burst = 1;
+         r.mode = 1;
+     }},
+    {"channel_soa_13_off.png", 13,
+     [](laser_object &ch) {
+         ns_table_data &r = ch.worker->ns_table_record;
+         pulsed_readings(r, 15.0f, 1000, false);
+         r.pulse_width = r.pulse_width_target = 12.0f;
+         r.gated = r.gated_target = 1;
+     }},
+    {"channel_ns_21.png", 21,
+     [](laser_object &ch) {
+         ns_data &r = ch.worker->ns_record;
+         pulsed_readings(r, 22.0f, 250000, true);
+         r.pulse_width = r.pulse_width_target = 20.0f;
+         r.gated = r.gated_target = 1;
+         r.mode = 2;
+         if (r.first_read_width == 1)
+             r.first_read_width = 2;
+         arm_first_reads(r);
+     }},
+    {"channel_ps_7_burst.png", 7,
+     [](laser_object &ch) {
+         ps_table_data &r = ch.worker->ps_table_record;
+         pulsed_readings(r, 30.0f, 2000, true);
+         r.gated = r.gated_target = 5;
+         r.cutted = r.cutted_target = 2;
+         r.burst = 1;
+         r.mode = 3;
+     }},
+    {"channel_ps_20.png", 20,
+     [](laser_object &ch) {
+         ps_data &r = ch.worker->ps_record;
+         pulsed_readings(r, 12.0f, 1500000, true);
+         r.gated = r.gated_target = 1;
+         arm_first_reads(r);
+     }},
     {"channel_no_device.png", -1, [](laser_object &) {}},
 };
 
@@ -127,9 +196,10 @@ bool render(const page_shot &shot, const QString &out_dir)
     ch->first_read_voltage = ch->first_read_gated = ch->first_read_cutted = 2;
     power_data &power = ch->worker->power_record;
     power.first_read_current = power.first_read_mode = 2;
-    // Enough ticks for the views that take one reading per tick, and for the
-    // tab text, which shows the labels of the tick before.
-    for (int tick = 0; tick < 4; ++tick) {
+    // Enough ticks for the views that take one reading per tick (seven on
+    // the NS pages), and for the tab text, which shows the labels of the
+    // tick before.
+    for (int tick = 0; tick < 9; ++tick) {
         shot.fill(*ch);
         ch->view_update();
     }
