@@ -2,12 +2,19 @@
 
 #include "app/mainwindow.h"
 #include "app/resources.h"
+#include "params/laser_params.h"
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     lumatrex_init_resources();
+    laser_params params;
     MainWindow window;
+    window.laser_params_window = &params;
     window.show();
-    return app.exec();
+    const int result = app.exec();
+    // The close has told the workers to stop; end them and the serial
+    // thread before anything is destroyed.
+    window.end_threads();
+    return result;
 }
