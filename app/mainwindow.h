@@ -1,30 +1,126 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
+#include <cstdint>
 
+#include "comm/serial_structs.h"
+
+class QCloseEvent;
+class QEvent;
+class QIntValidator;
+class QSettings;
+class QThread;
+class QTimer;
 class Ui_MainWindow;
+class laser_object;
+class laser_params;
+class serial_object;
 
-// The program's main window. The widget tree comes from the generated form;
-// the form's last set-up step binds the on_<object>_clicked slots below by name.
+// The program's main window: it builds the form, applies the brand, reads
+// and writes the settings file, runs the serial link on a thread of its own,
+// creates the ten channel controllers, carries the Settings page into them,
+// routes every received frame to the channels it addresses, watches device
+// presence, redraws the pages twice a second and closes in order.
+//
+// One class, split by job over several files: construction and wiring
+// (mainwindow.cpp), channels and system configuration (mainwindow_channels),
+// connection (mainwindow_connection), mini-USB mode (mainwindow_mini_usb),
+// routing and refresh (mainwindow_routing), settings (mainwindow_settings),
+// branding (branding), close and the end of the threads (mainwindow_close),
+// the parameters window (mainwindow_params_handover).
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
+    static constexpr int channel_total = 10;
+    static constexpr int view_update_period_ms = 500;
+    static constexpr int reconnect_period_ms = 300;
+    static constexpr int heartbeat_period_ms = 4000;
+
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
 
-private slots:
-    void on_main_menu_butt_clicked();
-    void on_main_menu_butt_2_clicked();
-    void on_main_menu_butt_3_clicked();
-    void on_connect_button_clicked();
+    // Set by main right after construction; nothing reads it earlier.
+    laser_params *laser_params_window = nullptr;
+    QString portname;
+    QString portspeed;
+    bool auto_connection = false;
+    QThread *serial_thread = nullptr;
+    serial_object *serial_obj = nullptr;
+    serial_conf_struct serial_conf;
+    bool connected = false;
+    laser_object *lasers[channel_total] = {};
+    int32_t laser_count = 0;
+    QTimer *view_update_timer = nullptr;
+    QTimer *reconnect_timer = nullptr;
+    QTimer *heartbeat_timer = nullptr;
+    Ui_MainWindow *ui = nullptr;
+    QSettings *settings = nullptr;
+
+    // The "enabled" boxes as they stood when mini-USB mode was last switched on.
+    bool saved_channel_enabled[channel_total] = {};
+    // Frames received since start; 64 bits, so it cannot wrap in any run.
+    uint64_t rx_frame_counter = 0;
+
+    void add_laser_channel(int32_t address, QWidget *page);
+    void apply_system_configuration();
+    void refresh_serial_ports();
+    void ask_turn_off_outputs(QString action);
+
+    // The orderly end, run by main once the event loop has returned (and by
+    // the destructor if nobody did): stops and joins the ten workers, lets
+    // the serial thread write what is queued, sends "C", closes the port and
+    // joins that thread, then frees what the constructor made.
+    void end_threads();
+
+    // True when any of the seven output flags of a channel's records is set.
+    bool channel_output_on(int index) const;
+
+signals:
+    void sig_connect_serial();
+    void sig_disconnect_serial();
+    void sig_serial_conf(serial_conf_struct conf);
+    void key_event(QObject *);
+
+public slots:
+    void laser_tab_button_click();
+    void handle_rx_can_message(serial_message_struct sm);
+    void view_update_timer_slot();
+    void reconnect_timer_slot();
+    void sl_device_heartbeat_timer();
+    void sl_serial_connected();
+    void sl_serial_disconnected();
     void on_connect_button_2_clicked();
+    void show_laser_conf_dialog_slot(int idx);
+    void sl_laser_conf_dialog_is_hided();
+
+private slots:
+    void on_main_menu_butt_2_clicked();
+    void on_main_menu_butt_clicked();
     void on_connection_mode_clicked();
-    void on_mini_usb_mode_checkbox_clicked();
-    void on_serial_refresh_button_clicked();
     void on_pushButton_clicked();
+    void on_serial_refresh_button_clicked();
+    void on_mini_usb_mode_checkbox_clicked();
+    void on_main_menu_butt_3_clicked();
+    // The seed-laser page's button: bound by name like the others, does nothing.
+    void on_connect_button_clicked();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
-    Ui_MainWindow *ui;
+    void read_settings();
+    void read_mini_usb_setting();
+    void write_settings();
+    // Rows 15 and 16 of the program's connections, made once.
+    void connect_params_window();
+    void start_connection_attempt();
+    void select_menu_page(int index);
+
+    QIntValidator *can_id_validator = nullptr;
+    QIntValidator *baud_validator = nullptr;
+    bool threads_ended = false;
 };

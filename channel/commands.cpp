@@ -1,20 +1,294 @@
 #include "channel/laser_object.h"
 
-void laser_object::laser_current_butt_clicked() {}
-void laser_object::laser_temperature_butt_clicked() {}
-void laser_object::laser_frequency_butt_clicked() {}
-void laser_object::laser_tec_on_off_butt_clicked() {}
-void laser_object::laser_las_on_off_butt_clicked() {}
-void laser_object::laser_off() {}
-void laser_object::laser_pulse_width_butt_clicked() {}
-void laser_object::laser_voltage_butt_clicked() {}
-void laser_object::laser_volt_on_off_butt_clicked() {}
-void laser_object::laser_volt_on_off(bool) {}
-void laser_object::mode_butt_clicked() {}
-void laser_object::laser_pulse_gated_butt_clicked() {}
-void laser_object::laser_pulse_cutted_butt_clicked() {}
-void laser_object::config_button_clicked() {}
-void laser_object::fail_detail_butt_clicked() {}
-void laser_object::err_clr_butt_clicked() {}
-void laser_object::sl_cw_mode_update(int) {}
-void laser_object::sl_return_key_pressed_on_spinbox(QObject *) {}
+#include <QDoubleSpinBox>
+#include <QEventLoop>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "channel/driver_family.h"
+#include "channel/frame_buffer.h"
+#include "comm/laser_worker.h"
+
+// The set commands of the page: each picks the record of the board's
+// driver type, has it build one frame and sends that frame three times.
+// Commands are not acknowledged; what the page shows comes from replies.
+
+namespace {
+
+// Serves queued replies, timers and input meanwhile, so the window stays
+// live; any slot, another send included, may run inside.
+void serve_events_ms(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, SLOT(quit()));
+    loop.exec();
+}
+
+// The current value of a set point becomes the value the board is taken to
+// hold, and is what goes out.
+template <typename R>
+float hold_current(R &r)
+{
+    r.current_target = r.current_set;
+    return r.current_set;
+}
+
+template <typename R>
+float hold_temperature(R &r)
+{
+    r.temperature_target = r.temperature_set;
+    return r.temperature_set;
+}
+
+} // namespace
+
+void laser_object::triple_send(const uint8_t *frame, uint32_t len)
+{
+    if (len == 0)
+        return; // the type has no such command
+    // This command's own frame, kept here: a send run inside one of the
+    // waits replaces tx_data, and must not take over the repetitions left.
+    const QByteArray own(reinterpret_cast<const char *>(frame), int(len));
+    tx_data = own;
+    for (int i = 0; i < 3; ++i) {
+        emit worker->thread_serial_write(own);
+        serve_events_ms(1);
+    }
+}
+
+void laser_object::laser_current_butt_clicked()
+{
+    if (curr_spin && min_current > curr_spin->value()) {
+        curr_spin->setValue(min_current);
+        // The spin box holds one decimal; the set point takes the board's
+        // minimum itself.
+        emit curr_spin->valueChanged(min_current);
+    }
+    laser_worker &w = *worker;
+    frame_buffer f;
+    switch (family_of(w.device_type)) {
+    case driver_family::cw:
+        w.cw_record.frame_set_current(hold_current(w.cw_record), f.buf, &f.len);
+        break;
+    case driver_family::cw_precise:
+        w.cw_record.frame_set_current_precise(hold_current(w.cw_record), f.buf, &f.len);
+        break;
+    case driver_family::dcdc:
+        w.dcdc_record.frame_set_current(hold_current(w.dcdc_record), f.buf, &f.len);
+        break;
+    case driver_family::power:
+        w.power_record.frame_set_current(hold_current(w.power_record), f.buf, &f.len);
+        break;
+    default:
+        break;
+    }
+    triple_send(f.buf, f.len);
+}
+
+void laser_object::laser_temperature_butt_clicked()
+{
+    laser_worker &w = *worker;
+    frame_buffer f;
+    // Truncated tenths for CW, PS table and PS boards, rounded for the NS
+    // family, ten-thousandths for Precision CW.
+    switch (family_of(w.device_type)) {
+    case driver_family::cw:
+        w.cw_record.frame_set_temperature_trunc(hold_temperature(w.cw_record), f.buf, &f.len);
+        break;
+    case driver_family::cw_precise:
+        w.cw_record.frame_set_temperature_precise(hold_temperature(w.cw_record), f.buf, &f.len);
+        break;
+    case driver_family::ps_table:
+        w.ps_table_record.frame_set_temperature_trunc(hold_temperature(w.ps_table_record), f.buf, &f.len);
+        break;
+    case driver_family::ps:
+        w.ps_record.frame_set_temperature_trunc(hold_temperature(w.ps_record), f.buf, &f.len);
+        break;
+    case driver_family::ns_table:
+        w.ns_table_record.frame_set_temperature(hold_temperature(w.ns_table_record), f.buf, &f.len);
+        break;
+    case driver_family::ns:
+        w.ns_record.frame_set_temperature(hold_temperature(w.ns_record), f.buf, &f.len);
+        break;
+    default:
+        break;
+    }
+    triple_send(f.buf, f.len);
+}
+
+void laser_object::laser_frequency_butt_clicked()
+{
+    laser_worker &w = *worker;
+    frame_buffer f;
+    switch (family_of(w.device_type)) {
+    case driver_family::ps_table:
+    case driver_family::ps:
+    case driver_family::ns:
+        visit_pulsed(w, family_of(w.device_type), [&](auto &r) {
+            r.frame_set_frequency(float(r.frequency_target), f.buf, &f.len);
+        });
+        break;
+    case driver_family::ns_table:
+        // A table entry in kHz, two bytes.
+        w.ns_table_record.frame_set_frequency_16(float(w.ns_table_record.frequency_target), f.buf, &f.len);
+        break;
+    case driver_family::dcdc:
+        if (w.device_type == 16)
+            w.dcdc_record.frame_set_frequency(w.dcdc_record.frequency_set, f.buf, &f.len);
+        break;
+    default:
+        break;
+    }
+    triple_send(f.buf, f.len);
+}
+
+void laser_object::laser_pulse_width_butt_clicked()
+{
+    laser_worker &w = *worker;
+    frame_buffer f;
+    const driver_family family = family_of(w.device_type);
+    if (family == driver_family::dcdc) {
+        if (w.device_type == 16)
+            w.dcdc_record.frame_set_pulse_width(w.dcdc_record.pulse_width_set, f.buf, &f.len);
+    } else {
+        visit_ns(w, family, [&](auto &r) { r.frame_set_pulse_width(r.pulse_width_target, f.buf, &f.len); });
+    }
+    triple_send(f.buf, f.len);
+}
+
+void laser_object::laser_voltage_butt_clicked()
+{
+    frame_buffer f;
+    visit_pulsed(*worker, family_of(worker->device_type), [&](auto &r) {
+        r.voltage_target = r.voltage_set;
+        r.frame_set_voltage(r.voltage_set, f.buf, &f.len);
+    });
+    triple_send(f.buf, f.len);
+}
+
+void laser_object::laser_pulse_gated_butt_clicked()
+{
+    frame_buffer f;
+    visit_pulsed(*worker, family_of(worker->device_type),
+                 [&](auto &r) { r.frame_set_gated(r.gated_target, f.buf, &f.len); });
+    triple_send(f.buf, f.len);
+}
+
+void laser_object::laser_pulse_cutted_butt_clicked()
+{
+    frame_buffer f;
+    visit_pulsed(*worker, family_of(worker->device_type),
+                 [&](auto &r) { r.frame_set_cutted(r.cutted_target, f.buf, &f.len); });
+    triple_send(f.buf, f.len);
+}
+
+void laser_object::mode_butt_clicked()
+{
+    frame_buffer f;
+    visit_pulsed(*worker, family_of(worker->device_type),
+                 [&](auto &r) { r.frame_set_mode(uint8_t(r.mode_set), f.buf, &f.len); });
+    triple_send(f.buf, f.len);
+}
+
+void laser_object::sl_cw_mode_update(int cw_mode_index)
+{
+    laser_worker &w = *worker;
+    frame_buffer f;
+    const uint8_t mode = uint8_t(cw_mode_index & 0xFF);
+    switch (w.device_type.load()) {
+    case 14:
+    case 15:
+        w.cw_record.frame_set_mode(mode, f.buf, &f.len);
+        break;
+    case 16:
+        w.dcdc_record.frame_set_mode(mode, f.buf, &f.len);
+        break;
+    case 18:
+        w.power_record.frame_set_mode(mode, f.buf, &f.len);
+        break;
+    default:
+        break;
+    }
+    // Nothing kept: the mode shown comes back with the next mode reply.
+    triple_send(f.buf, f.len);
+}
+
+void laser_object::err_clr_butt_clicked()
+{
+    laser_worker &w = *worker;
+    frame_buffer f;
+    switch (family_of(w.device_type)) {
+    case driver_family::dcdc:
+        w.dcdc_record.frame_clear_faults(f.buf, &f.len);
+        break;
+    case driver_family::power:
+        w.power_record.frame_clear_faults(f.buf, &f.len);
+        break;
+    default:
+        break;
+    }
+    triple_send(f.buf, f.len);
+}
+
+void laser_object::config_button_clicked()
+{
+    emit show_conf_dialog_signal(channel_index);
+}
+
+void laser_object::fail_detail_butt_clicked()
+{
+    laser_worker &w = *worker;
+    QString text;
+    switch (w.device_type.load()) {
+    case 11:
+    case 16:
+        // Fault byte in bits 0..7, the page's warnings in 8 and 9.
+        text = w.dcdc_record.fault_text(uint16_t(w.dcdc_record.faults + w.dcdc_record.warnings));
+        break;
+    case 14:
+    case 15:
+        text = w.cw_record.fault_text(uint16_t(w.cw_record.faults & 0xFFFF));
+        break;
+    case 18:
+        text = w.power_record.fault_text(uint16_t(w.power_record.faults + w.power_record.warnings));
+        break;
+    default:
+        return; // no fault word on the other types
+    }
+    QMessageBox box;
+    box.setWindowTitle(QStringLiteral("WARNING"));
+    box.setText(text);
+    box.setIcon(QMessageBox::NoIcon);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+void laser_object::sl_return_key_pressed_on_spinbox(QObject *watched)
+{
+    // The main window also reports its watched combo boxes.
+    if (!watched || !watched->inherits("QDoubleSpinBox"))
+        return;
+    struct route {
+        QDoubleSpinBox *laser_object::*spin;
+        void (laser_object::*send)();
+    };
+    static const route routes[] = {
+        {&laser_object::curr_spin, &laser_object::laser_current_butt_clicked},
+        {&laser_object::temp_spin, &laser_object::laser_temperature_butt_clicked},
+        {&laser_object::pulse_temp_spin, &laser_object::laser_temperature_butt_clicked},
+        {&laser_object::volt_spin, &laser_object::laser_voltage_butt_clicked},
+        {&laser_object::freq_spin, &laser_object::laser_frequency_butt_clicked},
+        {&laser_object::cw_freq_spin, &laser_object::laser_frequency_butt_clicked},
+        {&laser_object::dura_spin, &laser_object::laser_pulse_width_butt_clicked},
+        {&laser_object::cw_width_spin, &laser_object::laser_pulse_width_butt_clicked},
+        {&laser_object::pulse_gated_spin, &laser_object::laser_pulse_gated_butt_clicked},
+        {&laser_object::pulse_cutted_spin, &laser_object::laser_pulse_cutted_butt_clicked},
+    };
+    // Every channel hears every Return: only this page's own inputs count.
+    for (const route &r : routes) {
+        if (this->*r.spin == watched) {
+            (this->*r.send)();
+            return;
+        }
+    }
+}

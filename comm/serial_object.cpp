@@ -53,15 +53,23 @@ void serial_object::sl_serial_conf(serial_conf_struct conf)
 
 void serial_object::sl_connect_serial()
 {
+    // A request for the port that is already open (a reconnect tick queued
+    // behind the attempt that opened it, a double click) leaves the working
+    // connection as it is.
+    if (port.isOpen() && port.portName() == open_port_name) {
+        emit sig_connected();
+        return;
+    }
     if (port.isOpen())
         port.flush();
-    // Fails on an open port too: a request on an open link closes it.
+    // Fails on an open port: a request for another port closes the link.
     if (!port.open(QIODevice::ReadWrite)) {
         qDebug("serial port open FAILED");
         port.close();
         emit sig_disconnected();
         return;
     }
+    open_port_name = port.portName();
     port.flush();
     port.clear(QSerialPort::AllDirections);
     // A partial frame of an earlier connection must not be glued to the

@@ -26,6 +26,9 @@ public:
     serial_message_struct rx_message;
     // Skip the adapter set-up; written by the GUI thread before a connection.
     std::atomic<bool> mini_usb{false};
+    // The name the port was opened under (the settings of a later request
+    // may already name another).
+    QString open_port_name;
 
 signals:
     void sig_connected();

@@ -1,4 +1,5 @@
-// The main window right after its form is built: the chosen page, the frame's
+// The main form right after it is built (on a bare window, before any
+// window logic runs): the chosen page, the frame's
 // sizes, the status strip, the settings page's fields, and the nine slots that
 // the form binds by name.
 
@@ -19,6 +20,7 @@
 
 #include "app/mainwindow.h"
 #include "app/resources.h"
+#include "form_fixture.h"
 
 namespace {
 
@@ -52,7 +54,10 @@ class tst_main_form : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<MainWindow> window;
+    // The form alone, and the program's window for the slots it binds by name.
+    form_fixture::built_form form;
+    QMainWindow *window = nullptr;
+    std::unique_ptr<MainWindow> main_window;
     QStringList construction_messages;
 
     template <typename T = QWidget>
@@ -67,12 +72,18 @@ private slots:
         lumatrex_init_resources();
         captured.clear();
         previous_handler = qInstallMessageHandler(capture);
-        window = std::make_unique<MainWindow>();
+        form = form_fixture::build();
+        window = form.window.get();
+        main_window = std::make_unique<MainWindow>();
         qInstallMessageHandler(previous_handler);
         construction_messages = captured;
     }
 
-    void cleanupTestCase() { window.reset(); }
+    void cleanupTestCase()
+    {
+        main_window.reset();
+        form = form_fixture::built_form();
+    }
 
     void channel_list_is_current()
     {
@@ -137,8 +148,8 @@ private slots:
         QVERIFY(off && on);
         QCOMPARE(off->parentWidget()->objectName(), QStringLiteral("widget_21"));
         QCOMPARE(on->parentWidget()->objectName(), QStringLiteral("widget_21"));
-        QVERIFY(off->isVisibleTo(window.get()));
-        QVERIFY(on->isVisibleTo(window.get()));
+        QVERIFY(off->isVisibleTo(window));
+        QVERIFY(on->isVisibleTo(window));
         auto *strip = child("widget_21")->layout();
         QCOMPARE(strip->indexOf(off) + 1, strip->indexOf(on));
         if (QFile::exists(":/images/images/round_button_indicator_on.png"))
@@ -156,7 +167,7 @@ private slots:
         QCOMPARE(window->centralWidget()->objectName(), QStringLiteral("centralWidget"));
 
         window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(window));
         // narrower than the minimum is refused
         window->resize(400, 300);
         QTRY_VERIFY(window->width() >= 983);
@@ -230,7 +241,7 @@ private slots:
             pages << list->itemAt(i)->widget();
         QVERIFY(!pages.contains(nullptr));
         window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(window));
         for (int i = 0; i < 10; ++i)
             pages[i]->setVisible(i == 2);
         QTRY_COMPARE(pages[2]->y(), 11);
@@ -344,11 +355,11 @@ private slots:
     {
         QFETCH(QString, object);
         QFETCH(QString, cls);
-        QObject *o = window->findChild<QObject *>(object);
+        QObject *o = main_window->findChild<QObject *>(object);
         QVERIFY(o);
         QCOMPARE(QString(o->metaObject()->className()), cls);
         const QString slot = QStringLiteral("on_%1_clicked()").arg(object);
-        QVERIFY(window->metaObject()->indexOfSlot(qPrintable(slot)) >= 0);
+        QVERIFY(main_window->metaObject()->indexOfSlot(qPrintable(slot)) >= 0);
 
         const QStringList info = object_info(o);
         const QString target = QStringLiteral("--> MainWindow::MainWindow ") + slot;
@@ -367,7 +378,7 @@ private slots:
 
     void exactly_nine_slots_bound()
     {
-        const QStringList info = object_info(window.get());
+        const QStringList info = object_info(main_window.get());
         const int in = info.indexOf("SIGNALS IN");
         QVERIFY(in >= 0);
         QStringList bound;
@@ -381,7 +392,7 @@ private slots:
                                      "on_mini_usb_mode_checkbox_clicked()", "on_pushButton_clicked()",
                                      "on_serial_refresh_button_clicked()"}));
         int on_slots = 0;
-        const QMetaObject *mo = window->metaObject();
+        const QMetaObject *mo = main_window->metaObject();
         for (int m = mo->methodOffset(); m < mo->methodCount(); ++m)
             on_slots += mo->method(m).name().startsWith("on_");
         QCOMPARE(on_slots, 9);
@@ -400,7 +411,7 @@ private slots:
         QSignalSpy spy(b, &QAbstractButton::clicked);
         window->show();
         child<QStackedWidget>("stackedWidget")->setCurrentIndex(0);
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(window));
         QTest::mouseClick(b, Qt::LeftButton);
         QCOMPARE(spy.count(), 0);
         child<QStackedWidget>("stackedWidget")->setCurrentIndex(1);

@@ -28,7 +28,8 @@ private slots:
     void setup_on_every_connection_data();
     void setup_on_every_connection();
     void open_failure_on_missing_port();
-    void request_on_open_port_closes_it();
+    void request_for_the_open_port_keeps_it();
+    void request_for_another_port_closes_the_open_one();
     void writes_while_closed_are_dropped();
     void disconnect_while_closed_emits_nothing();
     void port_errors_data();
@@ -110,21 +111,40 @@ void tst_serial_link::open_failure_on_missing_port()
     QVERIFY(!link.port_open_now());
 }
 
-void tst_serial_link::request_on_open_port_closes_it()
+void tst_serial_link::request_for_the_open_port_keeps_it()
 {
+    // A second attempt queued behind the first (a reconnect tick, a double
+    // click): the connection stays as it is, no second set-up.
     log_capture log;
     slcan_adapter sim;
     link_stand_in link;
     link.request_connection(sim.port_path());
     QTRY_COMPARE_WITH_TIMEOUT(link.connected_count, 1, 20000);
     link.request_connection(sim.port_path());
+    QTRY_COMPARE_WITH_TIMEOUT(link.connected_count, 2, 20000);
+    QCOMPARE(link.disconnected_count, 0);
+    QVERIFY(link.port_open_now());
+    QCOMPARE(log.count("serial port open FAILED"), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(sim.received_bytes(), setup_bytes, 20000);
+}
+
+void tst_serial_link::request_for_another_port_closes_the_open_one()
+{
+    log_capture log;
+    slcan_adapter sim;
+    slcan_adapter other;
+    link_stand_in link;
+    link.request_connection(sim.port_path());
+    QTRY_COMPARE_WITH_TIMEOUT(link.connected_count, 1, 20000);
+    link.request_connection(other.port_path());
     QTRY_COMPARE_WITH_TIMEOUT(link.disconnected_count, 1, 20000);
     QCOMPARE(link.connected_count, 1);
     QVERIFY(!link.port_open_now());
     QCOMPARE(log.count("serial port open FAILED"), 1);
     // And the next request connects again.
-    link.request_connection(sim.port_path());
+    link.request_connection(other.port_path());
     QTRY_COMPARE_WITH_TIMEOUT(link.connected_count, 2, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(other.received_bytes(), setup_bytes, 20000);
 }
 
 void tst_serial_link::writes_while_closed_are_dropped()

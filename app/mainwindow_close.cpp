@@ -1,0 +1,134 @@
+#include "app/mainwindow.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QIntValidator>
+#include <QMessageBox>
+#include <QSettings>
+#include <QThread>
+#include <QTimer>
+#include <QtDebug>
+
+#include "channel/laser_object.h"
+#include "comm/laser_worker.h"
+#include "comm/serial_object.h"
+#include "params/laser_params.h"
+
+namespace {
+
+constexpr int max_turn_off_passes = 100;
+// How long the end waits for queued output to leave the port.
+constexpr int drain_limit_ms = 10000;
+constexpr int drain_step_ms = 100;
+
+} // namespace
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    Q_UNUSED(event); // left accepted: the window closes whatever the answer
+    ask_turn_off_outputs(QStringLiteral("quit"));
+    for (laser_object *channel : lasers)
+        channel->worker->stop_polling();
+    write_settings();
+}
+
+void MainWindow::ask_turn_off_outputs(QString action)
+{
+    if (!connected)
+        return;
+    bool any_on = false;
+    for (int i = 0; i < channel_total && !any_on; ++i)
+        any_on = channel_output_on(i);
+    if (!any_on)
+        return;
+
+    const QString question = QLatin1String("Do you want to turn off outputs before ") + action + QLatin1Char('?');
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        this, QStringLiteral("Confirmation"), question, QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton);
+    if (answer != QMessageBox::Yes) {
+        qDebug("Yes was *not* clicked");
+        return;
+    }
+    qDebug("Yes was clicked");
+    // No wait between passes: a flag clears only when a board's reply is
+    // decoded during the short waits inside laser_off.
+    for (int pass = 0; pass < max_turn_off_passes; ++pass) {
+        bool sent = false;
+        for (int i = 0; i < channel_total; ++i) {
+            if (channel_output_on(i)) {
+                lasers[i]->laser_off();
+                sent = true;
+            }
+        }
+        if (!sent)
+            break;
+    }
+}
+
+void MainWindow::connect_params_window()
+{
+    if (!laser_params_window)
+        return;
+    connect(laser_params_window, SIGNAL(sig_laser_conf_dialog_is_hided()), this,
+            SLOT(sl_laser_conf_dialog_is_hided()), Qt::UniqueConnection);
+    connect(laser_params_window, &laser_params::sig_thread_serial_write, serial_obj, &serial_object::sl_write_to_port,
+            Qt::UniqueConnection);
+}
+
+void MainWindow::end_threads()
+{
+    if (threads_ended)
+        return;
+    threads_ended = true;
+    view_update_timer->stop();
+    reconnect_timer->stop();
+    heartbeat_timer->stop();
+
+    // The destructor cuts a worker's sleeps short and joins its thread.
+    for (laser_object *channel : lasers) {
+        delete channel->worker;
+        channel->worker = nullptr;
+    }
+
+    // Queued after every frame already sent, so the turn-off frames go out
+    // first; then "C" and the close, on the thread that owns the port.
+    serial_object *link = serial_obj;
+    QMetaObject::invokeMethod(
+        link,
+        [link] {
+            QElapsedTimer waited;
+            waited.start();
+            while (link->port.isOpen() && link->port.bytesToWrite() > 0 && waited.elapsed() < drain_limit_ms)
+                link->port.waitForBytesWritten(drain_step_ms);
+            link->sl_disconnect_serial();
+            link->deleteLater();
+            QThread::currentThread()->quit();
+        },
+        Qt::QueuedConnection);
+    serial_thread->wait();
+    delete serial_thread;
+    serial_thread = nullptr;
+    serial_obj = nullptr;
+    // Answers the link queued for this window on its way out.
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+
+    if (laser_params_window) {
+        for (laser_object *channel : lasers)
+            if (laser_params_window->channel == channel)
+                laser_params_window->channel = nullptr;
+    }
+    for (laser_object *&channel : lasers) {
+        delete channel;
+        channel = nullptr;
+    }
+    delete view_update_timer;
+    delete reconnect_timer;
+    delete heartbeat_timer;
+    view_update_timer = reconnect_timer = heartbeat_timer = nullptr;
+    delete can_id_validator;
+    delete baud_validator;
+    can_id_validator = baud_validator = nullptr;
+    delete settings;
+    settings = nullptr;
+}

@@ -1,0 +1,70 @@
+#include "app/mainwindow.h"
+
+#include <QLabel>
+
+#include "channel/laser_object.h"
+#include "comm/laser_worker.h"
+#include "forms/mainwindow_form.h"
+
+namespace {
+
+// A channel with this address takes every frame.
+constexpr uint32_t broadcast_address = 250;
+
+} // namespace
+
+void MainWindow::handle_rx_can_message(serial_message_struct sm)
+{
+    ++rx_frame_counter;
+    ui->label->setText(QString::number(rx_frame_counter));
+    const bool mini_usb = lasers[0]->worker->mini_usb.load();
+    // d1 is the replying board's address; a whole 32-bit comparison, so a
+    // negative channel address never matches.
+    const uint32_t address = sm.data[1];
+    for (int i = 0; i < channel_total; ++i) {
+        laser_object *channel = lasers[i];
+        const bool takes = int64_t(address) == channel->can_address ||
+                           channel->can_address == int32_t(broadcast_address) || (i == 0 && mini_usb);
+        if (takes)
+            channel->handle_rx_can_message(&sm);
+    }
+}
+
+void MainWindow::sl_device_heartbeat_timer()
+{
+    for (laser_object *channel : lasers) {
+        laser_worker *w = channel->worker;
+        if (!w->heartbeat.load())
+            w->device_type.store(-1);
+        w->heartbeat.store(false);
+    }
+}
+
+bool MainWindow::channel_output_on(int index) const
+{
+    // Every family's flag counts, whatever the current driver type: a flag
+    // left set in an earlier type's record still means the output may be on.
+    const laser_worker *w = lasers[index]->worker;
+    return w->cw_record.output_on || w->dcdc_record.output_on || w->power_record.output_on ||
+           w->ps_table_record.emission_on || w->ps_record.emission_on || w->ns_table_record.emission_on ||
+           w->ns_record.emission_on;
+}
+
+void MainWindow::view_update_timer_slot()
+{
+    bool output_on = false;
+    for (int i = 0; i < channel_total; ++i) {
+        lasers[i]->view_update();
+        if (channel_output_on(i))
+            output_on = true;
+    }
+    if (output_on) {
+        ui->emitting_label->setText(QStringLiteral("Emission: ON"));
+        ui->emit_on->show();
+        ui->emit_off->hide();
+    } else {
+        ui->emitting_label->setText(QStringLiteral("Emission: OFF"));
+        ui->emit_on->hide();
+        ui->emit_off->show();
+    }
+}

@@ -1,0 +1,115 @@
+#include "channel/laser_object.h"
+
+#include <QDoubleSpinBox>
+#include <QPushButton>
+
+#include "channel/driver_family.h"
+#include "channel/frame_buffer.h"
+#include "comm/laser_worker.h"
+
+// Switching a board's output, its pulsed voltage stage and its TEC.
+
+void laser_object::laser_las_on_off_butt_clicked()
+{
+    laser_worker &w = *worker;
+    const driver_family family = family_of(w.device_type);
+    frame_buffer f;
+    // The flag is read once, here: the commands below serve events between
+    // their frames, and a reply or a second click decoded meanwhile must not
+    // turn a switch-off into a switch-on halfway through.
+    auto set_config_button = [this](bool switch_on) {
+        if (config_button)
+            config_button->setEnabled(!switch_on);
+    };
+    if (is_cw(family)) {
+        cw_data &r = w.cw_record;
+        const bool switch_on = r.output_on == 0;
+        set_config_button(switch_on);
+        r.frame_set_output(switch_on ? 1 : 0, f.buf, &f.len);
+        r.output_on = switch_on ? 1 : 0;
+    } else if (family == driver_family::dcdc || family == driver_family::power) {
+        auto switch_output = [&](auto &r) {
+            const bool switch_on = r.output_on == 0;
+            if (!switch_on) {
+                // The current goes to its lowest first (raised to the
+                // board's minimum by the current command).
+                if (curr_spin)
+                    curr_spin->setValue(0.0);
+                laser_current_butt_clicked();
+            }
+            set_config_button(switch_on);
+            r.frame_set_output(switch_on ? 1 : 0, f.buf, &f.len);
+            r.output_on = switch_on ? 1 : 0;
+        };
+        if (family == driver_family::dcdc)
+            switch_output(w.dcdc_record);
+        else
+            switch_output(w.power_record);
+    } else {
+        visit_pulsed(w, family, [&](auto &r) {
+            const bool switch_on = r.emission_on == 0;
+            laser_frequency_butt_clicked();
+            if (switch_on) {
+                laser_volt_on_off(true);
+                laser_voltage_butt_clicked();
+            } else {
+                laser_volt_on_off(false);
+            }
+            set_config_button(switch_on);
+            r.frame_set_emission(switch_on ? 1 : 0, f.buf, &f.len);
+            r.emission_on = switch_on ? 1 : 0;
+        });
+    }
+    triple_send(f.buf, f.len);
+}
+
+void laser_object::laser_off()
+{
+    // One frame and no local change: the flags fall when the board reports
+    // its output off.
+    laser_worker &w = *worker;
+    const driver_family family = family_of(w.device_type);
+    frame_buffer f;
+    if (is_cw(family))
+        w.cw_record.frame_set_output(0, f.buf, &f.len);
+    else if (family == driver_family::dcdc)
+        w.dcdc_record.frame_set_output(0, f.buf, &f.len);
+    else if (family == driver_family::power)
+        w.power_record.frame_set_output(0, f.buf, &f.len);
+    else
+        visit_pulsed(w, family, [&](auto &r) { r.frame_set_emission(0, f.buf, &f.len); });
+    triple_send(f.buf, f.len);
+}
+
+void laser_object::laser_volt_on_off(bool on)
+{
+    frame_buffer f;
+    visit_pulsed(*worker, family_of(worker->device_type),
+                 [&](auto &r) { r.frame_set_voltage_on(on ? 1 : 0, f.buf, &f.len); });
+    triple_send(f.buf, f.len);
+}
+
+void laser_object::laser_volt_on_off_butt_clicked()
+{
+    frame_buffer f;
+    visit_pulsed(*worker, family_of(worker->device_type),
+                 [&](auto &r) { r.frame_set_voltage_on(r.voltage_on == 0 ? 1 : 0, f.buf, &f.len); });
+    triple_send(f.buf, f.len);
+}
+
+void laser_object::laser_tec_on_off_butt_clicked()
+{
+    laser_worker &w = *worker;
+    const driver_family family = family_of(w.device_type);
+    frame_buffer f;
+    // Cleared whatever the type, so a CW board is always sent "on".
+    w.cw_record.tec_on = 0;
+    if (is_cw(family)) {
+        w.cw_record.frame_set_tec_on(w.cw_record.tec_on == 0 ? 1 : 0, f.buf, &f.len);
+    } else if (family == driver_family::ps_table || family == driver_family::ps) {
+        visit_pulsed(w, family, [&](auto &r) { r.frame_set_tec_on(r.tec_on == 0 ? 1 : 0, f.buf, &f.len); });
+    } else {
+        visit_ns(w, family, [&](auto &r) { r.frame_set_tec_on(r.tec_on != 1 ? 1 : 0, f.buf, &f.len); });
+    }
+    triple_send(f.buf, f.len);
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMainWindow>
+#include <QSignalSpy>
+#include <QWidget>
+
+#include <memory>
+
+#include "channel/laser_object.h"
+#include "comm/laser_worker.h"
+#include "comm/serial_structs.h"
+#include "form_fixture.h"
+
+// Channel controllers on the pages of the real main form. The program keeps
+// its controllers and workers for the whole run; a test deletes both.
+namespace channel_fixture {
+
+struct controller_deleter {
+    void operator()(laser_object *o) const
+    {
+        delete o->worker;
+        delete o;
+    }
+};
+using controller = std::unique_ptr<laser_object, controller_deleter>;
+
+inline QWidget *page(const form_fixture::built_form &form, int index)
+{
+    return form.window->findChild<QWidget *>(form_fixture::page_widget_name(index));
+}
+
+inline controller make(QWidget *page_widget, int32_t address = 5)
+{
+    return controller(new laser_object(nullptr, address, page_widget));
+}
+
+// A reply of board 5: the code in d0, v big-endian in d4..d7 (so a flag or
+// an enumeration in d7).
+inline serial_message_struct reply(uint8_t code, int32_t v = 0)
+{
+    serial_message_struct m;
+    const uint32_t u = uint32_t(v);
+    m.can_id = 5;
+    m.data[0] = code;
+    m.data[1] = 5;
+    m.data[4] = (u >> 24) & 0xFF;
+    m.data[5] = (u >> 16) & 0xFF;
+    m.data[6] = (u >> 8) & 0xFF;
+    m.data[7] = u & 0xFF;
+    return m;
+}
+
+inline void feed(laser_object &ch, uint8_t code, int32_t v = 0)
+{
+    const serial_message_struct m = reply(code, v);
+    ch.handle_rx_can_message(&m);
+}
+
+// The text of a frame to board 5 with these sixteen hex digits of data.
+inline QByteArray sent(const char *data16)
+{
+    return QByteArray("t0058") + data16 + '\r';
+}
+
+// Every frame caught on the worker's transmit signal, in order.
+inline QList<QByteArray> frames(const QSignalSpy &spy)
+{
+    QList<QByteArray> out;
+    for (const QList<QVariant> &args : spy)
+        out << args.at(0).toByteArray();
+    return out;
+}
+
+// Each frame three times in a row, as the triple send puts them out.
+inline QList<QByteArray> tripled(std::initializer_list<const char *> data)
+{
+    QList<QByteArray> out;
+    for (const char *d : data)
+        out << sent(d) << sent(d) << sent(d);
+    return out;
+}
+
+} // namespace channel_fixture

@@ -1,0 +1,298 @@
+// Commands leave through the worker's transmit signal as exact 22-character
+// frames, each three times, in the order the compound operations give; a
+// command run inside another's waits does not change the other's frames.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/resources.h"
+#include "support/channel_fixture.h"
+
+using namespace channel_fixture;
+
+namespace {
+
+// Set points that every record holds before a command is sent.
+void prime(laser_worker &w)
+{
+    w.cw_record.current_set = 123.4f;
+    w.cw_record.temperature_set = 25.35f;
+    w.cw_record.tec_on = 1;
+    w.dcdc_record.current_set = 2.5f;
+    w.dcdc_record.frequency_set = 1000;
+    w.dcdc_record.pulse_width_set = 150;
+    w.power_record.current_set = 2.5f;
+    auto pulsed = [](auto &r, int32_t rate) {
+        r.temperature_set = 25.35f;
+        r.voltage_set = 12.5f;
+        r.frequency_target = rate;
+        r.gated_target = 3;
+        r.cutted_target = 2;
+        r.mode_set = 2;
+        r.tec_on = 1;
+    };
+    pulsed(w.ps_table_record, 50);
+    pulsed(w.ns_table_record, 70000); // wider than the 16 bits it travels in
+    pulsed(w.ps_record, 50000);
+    pulsed(w.ns_record, 50000);
+    w.ns_table_record.pulse_width_target = 12.2f;
+    w.ns_record.pulse_width_target = 12.2f;
+}
+
+uint8_t &output_flag(laser_worker &w)
+{
+    switch (w.device_type) {
+    case 11: return w.dcdc_record.output_on;
+    case 18: return w.power_record.output_on;
+    case 7: return w.ps_table_record.emission_on;
+    default: return w.cw_record.output_on;
+    }
+}
+
+} // namespace
+
+class tst_laser_object_commands : public QObject {
+    Q_OBJECT
+
+    form_fixture::built_form form;
+
+    controller on_page(int type)
+    {
+        controller ch = make(page(form, 0));
+        ch->worker->device_type = type;
+        prime(*ch->worker);
+        return ch;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        lumatrex_init_resources();
+        form = form_fixture::build();
+    }
+
+    void sends_one_frame_three_times_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QByteArray>("slot");
+        QTest::addColumn<QByteArray>("data"); // empty: nothing sent
+        QTest::newRow("current 8 x10 16 bit") << 8 << QByteArray("laser_current_butt_clicked") << QByteArray("11000000000004D2");
+        QTest::newRow("current 10 x100 32 bit") << 10 << QByteArray("laser_current_butt_clicked") << QByteArray("1100000000003034");
+        QTest::newRow("current 11 x100") << 11 << QByteArray("laser_current_butt_clicked") << QByteArray("11000000000000FA");
+        QTest::newRow("current 18 x100") << 18 << QByteArray("laser_current_butt_clicked") << QByteArray("11000000000000FA");
+        QTest::newRow("current 7 none") << 7 << QByteArray("laser_current_butt_clicked") << QByteArray();
+        QTest::newRow("temperature 8 truncated") << 8 << QByteArray("laser_temperature_butt_clicked") << QByteArray("12000000000000FD");
+        QTest::newRow("temperature 14 truncated") << 14 << QByteArray("laser_temperature_butt_clicked") << QByteArray("12000000000000FD");
+        QTest::newRow("temperature 7 truncated") << 7 << QByteArray("laser_temperature_butt_clicked") << QByteArray("12000000000000FD");
+        QTest::newRow("temperature 20 truncated") << 20 << QByteArray("laser_temperature_butt_clicked") << QByteArray("12000000000000FD");
+        QTest::newRow("temperature 6 rounded") << 6 << QByteArray("laser_temperature_butt_clicked") << QByteArray("12000000000000FE");
+        QTest::newRow("temperature 13 rounded") << 13 << QByteArray("laser_temperature_butt_clicked") << QByteArray("12000000000000FE");
+        QTest::newRow("temperature 21 rounded") << 21 << QByteArray("laser_temperature_butt_clicked") << QByteArray("12000000000000FE");
+        QTest::newRow("temperature 10 x10000") << 10 << QByteArray("laser_temperature_butt_clicked") << QByteArray("120000000003DE3C");
+        QTest::newRow("rate 7 32 bit") << 7 << QByteArray("laser_frequency_butt_clicked") << QByteArray("1900000000000032");
+        QTest::newRow("rate 6 16 bit") << 6 << QByteArray("laser_frequency_butt_clicked") << QByteArray("1900000000001170");
+        QTest::newRow("rate 21 32 bit") << 21 << QByteArray("laser_frequency_butt_clicked") << QByteArray("190000000000C350");
+        QTest::newRow("rate 16 QCW") << 16 << QByteArray("laser_frequency_butt_clicked") << QByteArray("19000000000003E8");
+        QTest::newRow("rate 11 none") << 11 << QByteArray("laser_frequency_butt_clicked") << QByteArray();
+        QTest::newRow("width 13 x10") << 13 << QByteArray("laser_pulse_width_butt_clicked") << QByteArray("230000000000007A");
+        QTest::newRow("width 16 QCW") << 16 << QByteArray("laser_pulse_width_butt_clicked") << QByteArray("2300000000000096");
+        QTest::newRow("width 20 none") << 20 << QByteArray("laser_pulse_width_butt_clicked") << QByteArray();
+        QTest::newRow("voltage 7") << 7 << QByteArray("laser_voltage_butt_clicked") << QByteArray("180000000000007D");
+        QTest::newRow("gated 20") << 20 << QByteArray("laser_pulse_gated_butt_clicked") << QByteArray("3400000000000003");
+        QTest::newRow("cutted 13") << 13 << QByteArray("laser_pulse_cutted_butt_clicked") << QByteArray("3500000000000002");
+        QTest::newRow("mode 21") << 21 << QByteArray("mode_butt_clicked") << QByteArray("2400000000000002");
+        QTest::newRow("clear 11") << 11 << QByteArray("err_clr_butt_clicked") << QByteArray("2900000000000000");
+        QTest::newRow("clear 8 none") << 8 << QByteArray("err_clr_butt_clicked") << QByteArray();
+        QTest::newRow("off 10") << 10 << QByteArray("laser_off") << QByteArray("1000000000000000");
+        QTest::newRow("off 16") << 16 << QByteArray("laser_off") << QByteArray("1000000000000000");
+        QTest::newRow("off 18") << 18 << QByteArray("laser_off") << QByteArray("1000000000000000");
+        QTest::newRow("off 21 emission") << 21 << QByteArray("laser_off") << QByteArray("2200000000000000");
+        QTest::newRow("off no device") << -1 << QByteArray("laser_off") << QByteArray();
+        QTest::newRow("tec 8 always on") << 8 << QByteArray("laser_tec_on_off_butt_clicked") << QByteArray("2100000000000001");
+        QTest::newRow("tec 13 toggled") << 13 << QByteArray("laser_tec_on_off_butt_clicked") << QByteArray("2100000000000000");
+        QTest::newRow("voltage on 7") << 7 << QByteArray("laser_volt_on_off_butt_clicked") << QByteArray("2000000000000001");
+    }
+
+    void sends_one_frame_three_times()
+    {
+        QFETCH(int, type);
+        QFETCH(QByteArray, slot);
+        QFETCH(QByteArray, data);
+        const controller ch = on_page(type);
+        QSignalSpy spy(ch->worker, &laser_worker::thread_serial_write);
+        QVERIFY(QMetaObject::invokeMethod(ch.get(), slot.constData()));
+        QCOMPARE(frames(spy), data.isEmpty() ? QList<QByteArray>() : tripled({data.constData()}));
+        if (!data.isEmpty())
+            QCOMPARE(ch->tx_data, sent(data.constData()));
+    }
+
+    void cw_mode_goes_to_boards_with_modes()
+    {
+        for (int type : {8, 10, 14, 15, 16, 18}) {
+            const controller ch = on_page(type);
+            QSignalSpy spy(ch->worker, &laser_worker::thread_serial_write);
+            ch->sl_cw_mode_update(0x102);
+            const bool has_modes = type != 8 && type != 10;
+            QCOMPARE(frames(spy), has_modes ? tripled({"2400000000000002"}) : QList<QByteArray>());
+        }
+    }
+
+    void set_point_is_held_when_sent()
+    {
+        const controller ch = on_page(7);
+        ch->laser_voltage_butt_clicked();
+        ch->laser_temperature_butt_clicked();
+        QCOMPARE(ch->worker->ps_table_record.voltage_target, 12.5f);
+        QCOMPARE(ch->worker->ps_table_record.temperature_target, 25.35f);
+    }
+
+    void output_switch_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("was_on");
+        QTest::addColumn<double>("min_current");
+        QTest::addColumn<QList<QByteArray>>("expected");
+        QTest::newRow("8 on") << 8 << 0 << 0.0 << tripled({"1000000000000001"});
+        QTest::newRow("10 off") << 10 << 1 << 0.0 << tripled({"1000000000000000"});
+        QTest::newRow("11 on: output only") << 11 << 0 << 0.0 << tripled({"1000000000000001"});
+        QTest::newRow("11 off: current 0 first") << 11 << 1 << 0.0 << tripled({"1100000000000000", "1000000000000000"});
+        QTest::newRow("18 off: current raised to min")
+            << 18 << 1 << 0.5 << tripled({"1100000000000032", "1000000000000000"});
+        QTest::newRow("7 on: 12 frames") << 7 << 0 << 0.0
+                                         << tripled({"1900000000000032", "2000000000000001", "180000000000007D",
+                                                     "2200000000000001"});
+        QTest::newRow("7 off: 9 frames") << 7 << 1 << 0.0
+                                          << tripled({"1900000000000032", "2000000000000000", "2200000000000000"});
+    }
+
+    void output_switch()
+    {
+        QFETCH(int, type);
+        QFETCH(int, was_on);
+        QFETCH(double, min_current);
+        QFETCH(QList<QByteArray>, expected);
+        const controller ch = on_page(type);
+        ch->min_current = min_current;
+        ch->curr_spin->setValue(3.0);
+        output_flag(*ch->worker) = uint8_t(was_on);
+        QSignalSpy spy(ch->worker, &laser_worker::thread_serial_write);
+        ch->cw_on_off_button->click();
+        QCOMPARE(frames(spy), expected);
+        QCOMPARE(int(output_flag(*ch->worker)), was_on ? 0 : 1);
+        QCOMPARE(ch->config_button->isEnabled(), bool(was_on));
+    }
+
+    // The direction comes from the flag at the click, even when a reply
+    // decoded inside the current command's waits reports the output off.
+    void output_switch_reads_the_flag_once()
+    {
+        const controller ch = on_page(11);
+        ch->worker->dcdc_record.output_on = 1;
+        QSignalSpy spy(ch->worker, &laser_worker::thread_serial_write);
+        QTimer::singleShot(0, ch.get(), [&] { feed(*ch, 0x90, 0); });
+        ch->laser_las_on_off_butt_clicked();
+        QCOMPARE(frames(spy), tripled({"1100000000000000", "1000000000000000"}));
+        QCOMPARE(int(ch->worker->dcdc_record.output_on), 0);
+    }
+
+    // A command run inside another's waits leaves the other's remaining
+    // repetitions carrying the other's own frame.
+    void nested_command_keeps_the_outer_frame()
+    {
+        const controller ch = on_page(8);
+        QSignalSpy spy(ch->worker, &laser_worker::thread_serial_write);
+        QTimer::singleShot(0, ch.get(), [&] { ch->laser_temperature_butt_clicked(); });
+        ch->laser_current_butt_clicked();
+        const QList<QByteArray> out = frames(spy);
+        QCOMPARE(out.size(), 6);
+        QCOMPARE(out.count(sent("11000000000004D2")), 3);
+        QCOMPARE(out.count(sent("12000000000000FD")), 3);
+        QCOMPARE(out.first(), sent("11000000000004D2"));
+        QCOMPARE(out.last(), sent("11000000000004D2"));
+    }
+
+    void return_reaches_only_the_owner_data()
+    {
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QByteArray>("data");
+        QTest::newRow("curr_spin") << "curr_spin" << 8 << QByteArray("11000000000004D2");
+        QTest::newRow("temp_spin") << "temp_spin" << 8 << QByteArray("12000000000000FD");
+        QTest::newRow("pulse_temp_spin") << "pulse_temp_spin" << 21 << QByteArray("12000000000000FE");
+        QTest::newRow("volt_spin") << "volt_spin" << 7 << QByteArray("180000000000007D");
+        QTest::newRow("freq_spin") << "freq_spin" << 20 << QByteArray("190000000000C350");
+        QTest::newRow("cw_freq_spin QCW") << "cw_freq_spin" << 16 << QByteArray("19000000000003E8");
+        QTest::newRow("dura_spin") << "dura_spin" << 6 << QByteArray("230000000000007A");
+        QTest::newRow("cw_width_spin QCW") << "cw_width_spin" << 16 << QByteArray("2300000000000096");
+        QTest::newRow("pulse_gated_spin") << "pulse_gated_spin" << 20 << QByteArray("3400000000000003");
+        QTest::newRow("pulse_cutted_spin") << "pulse_cutted_spin" << 20 << QByteArray("3500000000000002");
+        QTest::newRow("another channel") << "curr_spin_2" << 8 << QByteArray();
+        QTest::newRow("a combo box") << "freq_combo" << 7 << QByteArray();
+    }
+
+    void return_reaches_only_the_owner()
+    {
+        QFETCH(QString, input);
+        QFETCH(int, type);
+        QFETCH(QByteArray, data);
+        const controller ch = on_page(type);
+        QObject *watched = form.window->findChild<QObject *>(input);
+        QVERIFY(watched);
+        QSignalSpy spy(ch->worker, &laser_worker::thread_serial_write);
+        ch->sl_return_key_pressed_on_spinbox(watched);
+        ch->sl_return_key_pressed_on_spinbox(nullptr);
+        QCOMPARE(frames(spy), data.isEmpty() ? QList<QByteArray>() : tripled({data.constData()}));
+    }
+
+    void fault_box_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("faults");
+        QTest::addColumn<int>("warnings");
+        QTest::addColumn<QString>("text"); // null: no box
+        QTest::newRow("11 fault and warning") << 11 << 0x01 << 0x200 << "flag_NO_Load\nOutput power is close to MAX\n";
+        QTest::newRow("18 own texts") << 18 << 0x81 << 0 << "flag_Rebooted\nflag_OverCurrent_IND\n";
+        QTest::newRow("14 no fault") << 14 << 0 << 0 << "";
+        QTest::newRow("8 none") << 8 << 1 << 0 << QString();
+    }
+
+    void fault_box()
+    {
+        QFETCH(int, type);
+        QFETCH(int, faults);
+        QFETCH(int, warnings);
+        QFETCH(QString, text);
+        const controller ch = on_page(type);
+        laser_worker &w = *ch->worker;
+        w.dcdc_record.faults = w.power_record.faults = uint16_t(faults);
+        w.dcdc_record.warnings = w.power_record.warnings = uint16_t(warnings);
+        w.cw_record.faults = faults;
+        QString title, shown;
+        bool seen = false;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            seen = true;
+            title = box->windowTitle();
+            shown = box->text();
+            QCOMPARE(box->buttons().size(), 1);
+            QVERIFY(!box->parent());
+            box->button(QMessageBox::Ok)->click();
+        });
+        answer.start(10);
+        ch->fail_butt->click();
+        QCOMPARE(seen, !text.isNull());
+        if (seen) {
+            QCOMPARE(title, QStringLiteral("WARNING"));
+            QCOMPARE(shown, text);
+        }
+    }
+};
+
+QTEST_MAIN(tst_laser_object_commands)
+#include "tst_laser_object_commands.moc"

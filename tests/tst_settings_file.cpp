@@ -1,0 +1,290 @@
+// "settings.ini" in the working directory: read at start behind its gate,
+// written whole at the close; bad files and failed writes never stop the
+// program.
+
+#include <QtTest>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QSettings>
+
+#include <memory>
+
+#include "app/channel_rows.h"
+#include "app/mainwindow.h"
+#include "app/resources.h"
+#include "forms/mainwindow_form.h"
+#include "support/log_capture.h"
+#include "support/settings_folder.h"
+
+namespace {
+
+// Every key with a value other than the form's, as the close writes them.
+QVariantMap all_keys()
+{
+    QVariantMap m;
+    m["serial/portname"] = "ttyUSB3";
+    m["serial/portspeed"] = "250000";
+    m["serial/connection_mode"] = false;
+    for (int i = 0; i < 10; ++i) {
+        m[enabled_key(i)] = i % 3 == 1;
+        m[name_key(i)] = QString("laser %1").arg(i + 1);
+        m[address_key(i)] = QString::number(10 + 7 * i);
+    }
+    m["device_conf/mini_usb"] = false;
+    m["settings/available"] = 1;
+    return m;
+}
+
+void write_keys(const QVariantMap &keys)
+{
+    QSettings s(QStringLiteral("settings.ini"), QSettings::IniFormat);
+    for (auto it = keys.begin(); it != keys.end(); ++it)
+        s.setValue(it.key(), it.value());
+}
+
+QVariantMap read_back()
+{
+    QSettings s(QStringLiteral("settings.ini"), QSettings::IniFormat);
+    QVariantMap m;
+    for (const QString &k : s.allKeys())
+        m[k] = s.value(k);
+    return m;
+}
+
+bool form_values(const Ui_MainWindow *ui)
+{
+    for (const channel_row &row : channel_rows)
+        if ((ui->*row.enabled)->isChecked() || !(ui->*row.name)->text().isEmpty() ||
+            (ui->*row.address)->text() != QLatin1String("1"))
+            return false;
+    return ui->baudrate_edit_line->text() == QLatin1String("115200") && !ui->mini_usb_mode_checkbox->isChecked();
+}
+
+QList<int> enabled_channels(const Ui_MainWindow *ui)
+{
+    QList<int> on;
+    for (int i = 0; i < 10; ++i)
+        if ((ui->*channel_rows[i].enabled)->isChecked())
+            on << i + 1;
+    return on;
+}
+
+} // namespace
+
+class tst_settings_file : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { lumatrex_init_resources(); }
+    void round_trip_of_all_keys();
+    void first_start_without_file();
+    void gate_data();
+    void gate();
+    void missing_keys();
+    void bad_file_data();
+    void bad_file();
+    void read_only_folder();
+    void portspeed_data();
+    void portspeed();
+    void mini_usb_keeps_the_operators_channels();
+};
+
+void tst_settings_file::round_trip_of_all_keys()
+{
+    settings_folder folder;
+    write_keys(all_keys());
+    {
+        MainWindow w;
+        QCOMPARE(w.portname, QStringLiteral("ttyUSB3"));
+        QCOMPARE(w.ui->baudrate_edit_line->text(), QStringLiteral("250000"));
+        QCOMPARE(enabled_channels(w.ui), (QList<int>{2, 5, 8}));
+        QCOMPARE(w.ui->edit_name_10->text(), QStringLiteral("laser 10"));
+        QCOMPARE(w.ui->addr_7->text(), QStringLiteral("52"));
+        QFile::remove(folder.file());
+        w.close();
+    }
+    const QVariantMap back = read_back();
+    QCOMPARE(back.size(), 35);
+    const QVariantMap want = all_keys();
+    for (auto it = want.begin(); it != want.end(); ++it)
+        QCOMPARE(back.value(it.key()).toString(), it.value().toString());
+}
+
+void tst_settings_file::first_start_without_file()
+{
+    settings_folder folder;
+    {
+        MainWindow w;
+        QVERIFY(form_values(w.ui));
+        w.close();
+    }
+    const QVariantMap back = read_back();
+    QCOMPARE(back.size(), 35);
+    QCOMPARE(back.value("settings/available").toString(), QStringLiteral("1"));
+    QCOMPARE(back.value("serial/portspeed").toString(), QStringLiteral("115200"));
+    QCOMPARE(back.value("device_conf/addr_10").toString(), QStringLiteral("1"));
+}
+
+void tst_settings_file::gate_data()
+{
+    QTest::addColumn<QByteArray>("available");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("1") << QByteArray("available=1\n") << true;
+    QTest::newRow("01") << QByteArray("available=01\n") << false;
+    QTest::newRow("true") << QByteArray("available=true\n") << false;
+    QTest::newRow("2") << QByteArray("available=2\n") << false;
+    QTest::newRow("empty") << QByteArray("available=\n") << false;
+    QTest::newRow("missing") << QByteArray() << false;
+}
+
+void tst_settings_file::gate()
+{
+    QFETCH(QByteArray, available);
+    QFETCH(bool, opens);
+    settings_folder folder;
+    // mini_usb is read whether the gate opens or not.
+    folder.write("[device_conf]\nedit_name=pump\nchannel_3_enabled=true\nmini_usb=true\n[settings]\n" + available);
+    MainWindow w;
+    QCOMPARE(w.ui->edit_name->text(), opens ? QStringLiteral("pump") : QString());
+    QVERIFY(w.ui->mini_usb_mode_checkbox->isChecked());
+    QCOMPARE(w.ui->baudrate_edit_line->text(), QStringLiteral("57600"));
+    // The mode keeps the channels it found on: the file's when the gate opened.
+    w.ui->mini_usb_mode_checkbox->click();
+    QCOMPARE(enabled_channels(w.ui), opens ? QList<int>{3} : QList<int>{});
+}
+
+void tst_settings_file::missing_keys()
+{
+    settings_folder folder;
+    folder.write("[device_conf]\naddr_2=17\n[serial]\nconnection_mode=true\n[settings]\navailable=1\n");
+    MainWindow w;
+    QCOMPARE(w.ui->addr_2->text(), QStringLiteral("17"));
+    QCOMPARE(w.ui->addr->text(), QString());
+    QCOMPARE(w.ui->edit_name_2->text(), QString());
+    QCOMPARE(enabled_channels(w.ui), QList<int>{});
+    QCOMPARE(w.portname, QString());
+    // Auto-connection restored: the port list locked, the reconnect tick running.
+    QVERIFY(w.auto_connection);
+    QVERIFY(w.ui->connection_mode->isChecked());
+    QVERIFY(!w.ui->serial_combo_box->isEnabled());
+    QVERIFY(w.reconnect_timer->isActive());
+    QCOMPARE(w.reconnect_timer->interval(), 300);
+}
+
+void tst_settings_file::bad_file_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("broken group header") << QByteArray("[settings\navailable=1\n[device_conf]\nmini_usb=true\n");
+    QTest::newRow("binary") << QByteArray("\xff\xfe\x00\x01\x02[settings]\navailable=1\n[device_conf]\nmini_usb=true\n",
+                                          52);
+    QTest::newRow("a folder of that name") << QByteArray();
+}
+
+void tst_settings_file::bad_file()
+{
+    QFETCH(QByteArray, text);
+    settings_folder folder;
+    if (text.isEmpty())
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("settings.ini")));
+    else
+        folder.write(text + "[device_conf]\nedit_name=pump\n");
+    {
+        log_capture log;
+        MainWindow w;
+        QVERIFY(form_values(w.ui));
+        w.ui->edit_name_4->setText(QStringLiteral("seed"));
+        w.close();
+        QVERIFY(!w.isVisible());
+        QCOMPARE(log.count("settings file could not be written"), text.isEmpty() ? 1 : 0);
+    }
+    if (text.isEmpty())
+        return;
+    // The close writes a good file in its place.
+    const QVariantMap back = read_back();
+    QCOMPARE(back.size(), 35);
+    QCOMPARE(back.value("device_conf/edit_name_4").toString(), QStringLiteral("seed"));
+}
+
+void tst_settings_file::read_only_folder()
+{
+    settings_folder folder;
+    QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    // The superuser writes anywhere but into /proc.
+    const QString dir = QFileInfo(folder.path()).isWritable() ? QStringLiteral("/proc") : folder.path();
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir);
+    log_capture log;
+    {
+        MainWindow w;
+        w.show();
+        QVERIFY(w.close());
+        QVERIFY(!w.isVisible());
+    }
+    QDir::setCurrent(previous);
+    QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QCOMPARE(log.count("settings file could not be written"), 1);
+    QVERIFY(!QFile::exists(QDir(dir).filePath("settings.ini")));
+}
+
+void tst_settings_file::portspeed_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("baud");
+    QTest::newRow("57600") << QByteArray("portspeed=57600\n") << "57600";
+    QTest::newRow("missing") << QByteArray() << "115200";
+    QTest::newRow("empty") << QByteArray("portspeed=\n") << "115200";
+    QTest::newRow("zero") << QByteArray("portspeed=0\n") << "115200";
+    QTest::newRow("negative") << QByteArray("portspeed=-9600\n") << "115200";
+    QTest::newRow("text") << QByteArray("portspeed=fast\n") << "115200";
+    QTest::newRow("trailing letters") << QByteArray("portspeed=9600x\n") << "115200";
+    QTest::newRow("beyond 32 bits") << QByteArray("portspeed=4294967296\n") << "115200";
+}
+
+void tst_settings_file::portspeed()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, baud);
+    settings_folder folder;
+    folder.write("[serial]\n" + line + "[settings]\navailable=1\n");
+    MainWindow w;
+    QCOMPARE(w.portspeed, baud);
+    QCOMPARE(w.ui->baudrate_edit_line->text(), baud);
+}
+
+void tst_settings_file::mini_usb_keeps_the_operators_channels()
+{
+    settings_folder folder;
+    QVariantMap keys = all_keys(); // channels 2, 5 and 8 on
+    keys["serial/portspeed"] = "115200";
+    write_keys(keys);
+    {
+        MainWindow w;
+        w.ui->mini_usb_mode_checkbox->click();
+        QCOMPARE(enabled_channels(w.ui), QList<int>{1});
+        w.close();
+    }
+    QVariantMap back = read_back();
+    QCOMPARE(back.value("device_conf/mini_usb").toString(), QStringLiteral("true"));
+    for (int i = 0; i < 10; ++i)
+        QCOMPARE(back.value(enabled_key(i)).toBool(), i % 3 == 1);
+    {
+        // Restarted in the mode; switching it off brings the choice back.
+        MainWindow w;
+        QVERIFY(w.ui->mini_usb_mode_checkbox->isChecked());
+        QCOMPARE(enabled_channels(w.ui), QList<int>{1});
+        QCOMPARE(w.ui->baudrate_edit_line->text(), QStringLiteral("57600"));
+        w.ui->mini_usb_mode_checkbox->click();
+        QCOMPARE(enabled_channels(w.ui), (QList<int>{2, 5, 8}));
+        QCOMPARE(w.ui->baudrate_edit_line->text(), QStringLiteral("115200"));
+        w.close();
+    }
+    back = read_back();
+    QCOMPARE(back.value("device_conf/mini_usb").toString(), QStringLiteral("false"));
+    QCOMPARE(back.value(enabled_key(4)).toBool(), true);
+}
+
+QTEST_MAIN(tst_settings_file)
+#include "tst_settings_file.moc"

@@ -1,0 +1,104 @@
+// Renders the parameters window for four boards (CW with a TEC, type 18,
+// pulsed, DC/DC) to PNG files: render_params <output folder>.
+// Run under a display (make screenshots uses Xvfb) or with -platform offscreen.
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFont>
+#include <QPixmap>
+
+#include <cstdio>
+#include <functional>
+
+#include "app/resources.h"
+#include "channel/laser_object.h"
+#include "comm/laser_worker.h"
+#include "params/laser_params.h"
+
+namespace {
+
+// Lets the refresh ticks run: the window takes its size one tick after its rows.
+void settle()
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+struct layout_case
+{
+    const char *file;
+    int type;
+    std::function<void(laser_worker &)> fill;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    lumatrex_init_resources();
+    // The 8-point dialog font of the operators' PCs, as for the main window.
+    QFont base = QApplication::font();
+    base.setPointSize(8);
+    QApplication::setFont(base);
+    const QString out_dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    if (!QDir().mkpath(out_dir)) {
+        std::fprintf(stderr, "render_params: cannot create %s\n", qPrintable(out_dir));
+        return 1;
+    }
+
+    const layout_case cases[] = {
+        {"params_cw_tec.png", 10,
+         [](laser_worker &w) {
+             cw_data &r = w.cw_record;
+             r.resistance = 10000;
+             r.beta = 3950;
+             r.responsivity = 0.57f;
+             r.current_max = 1500.0f;
+             r.current_min = 10.0f;
+             r.temperature_max = 40.0f;
+             r.temperature_min = 15.0f;
+             r.tec_current_max = 2.5f;
+         }},
+        {"params_power_18.png", 18, [](laser_worker &w) { w.power_record.current_max = 14.0f; }},
+        {"params_pulsed_21.png", 21,
+         [](laser_worker &w) {
+             ns_data &r = w.ns_record;
+             r.resistance = 10000;
+             r.beta = 3435;
+             r.voltage_max = 48.0f;
+             r.voltage_min = 5.0f;
+             r.temperature_max = 35.0f;
+             r.temperature_min = 15.0f;
+         }},
+        {"params_dcdc_16.png", 16, [](laser_worker &) {}},
+    };
+
+    bool ok = true;
+    for (const layout_case &c : cases) {
+        laser_params window;
+        laser_object channel(nullptr, 5, nullptr);
+        channel.channel_name = QStringLiteral("LASER1");
+        channel.worker->device_type = c.type;
+        channel.worker->device_address = 5;
+        c.fill(*channel.worker);
+        // As the main window hands it over.
+        window.active = 1;
+        window.channel = &channel;
+        window.load_spin_boxes();
+        window.show();
+        settle();
+        const QString path = out_dir + QLatin1Char('/') + QLatin1String(c.file);
+        const QPixmap shot = window.grab();
+        if (shot.isNull() || !shot.save(path, "PNG")) {
+            std::fprintf(stderr, "render_params: could not write %s\n", qPrintable(path));
+            ok = false;
+            continue;
+        }
+        std::printf("%s (%d x %d)\n", qPrintable(path), shot.width(), shot.height());
+    }
+    return ok ? 0 : 1;
+}
