@@ -6,20 +6,17 @@
 #include <QApplication>
 #include <QFont>
 #include <QLabel>
-#include <QMainWindow>
 #include <QStackedWidget>
 #include <QtTest>
 
 #include "app/program_font.h"
 #include "app/resources.h"
-#include "forms/main_form.h"
-#include "forms/mainwindow_form.h"
+#include "form_fixture.h"
 
 class tst_label_widths : public QObject {
     Q_OBJECT
 
-    QMainWindow *window = nullptr;
-    Ui_MainWindow *ui = nullptr;
+    form_fixture::built_form form;
 
     // Labels that cannot show their whole text, each with both widths.
     static QStringList clipped(QWidget *root, QWidget *skip)
@@ -50,17 +47,9 @@ private slots:
         QApplication::setFont(desktop);
         apply_program_font();
         lumatrex_init_resources();
-        window = new QMainWindow;
-        ui = new Ui_MainWindow;
-        build_main_form(ui, window);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-    }
-
-    void cleanupTestCase()
-    {
-        delete ui;
-        delete window;
+        form = form_fixture::build();
+        form.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.window.get()));
     }
 
     // Never larger than the form's 8 points, a fitting default kept as it is.
@@ -113,12 +102,13 @@ private slots:
     void labels_fit()
     {
         QFETCH(int, page);
-        QWidget *root = page < 0 ? ui->centralWidget : ui->stackedWidget->widget(page);
+        Ui_MainWindow &ui = *form.ui;
+        QWidget *root = page < 0 ? ui.centralWidget : ui.stackedWidget->widget(page);
         if (page >= 0)
-            ui->stackedWidget->setCurrentIndex(page);
+            ui.stackedWidget->setCurrentIndex(page);
         // The stack shows one page at a time; a page is laid out once shown.
         QApplication::processEvents();
-        const QStringList cut = clipped(root, page < 0 ? ui->stackedWidget : nullptr);
+        const QStringList cut = clipped(root, page < 0 ? ui.stackedWidget : nullptr);
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1String("; "))));
     }
 };

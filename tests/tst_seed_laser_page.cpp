@@ -11,14 +11,12 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QMap>
 #include <QSpacerItem>
 #include <QtTest>
 
 #include "app/resources.h"
-#include "forms/main_form.h"
-#include "forms/mainwindow_form.h"
+#include "form_fixture.h"
 
 namespace {
 
@@ -218,25 +216,16 @@ const spacer_row spacers_table[] = {
 class tst_seed_laser_page : public QObject {
     Q_OBJECT
 
-    QMainWindow *window = nullptr;
-    Ui_MainWindow *ui = nullptr;
+    form_fixture::built_form form;
     QMap<QString, place> tree;
 
 private slots:
     void initTestCase()
     {
         lumatrex_init_resources();
-        window = new QMainWindow;
-        ui = new Ui_MainWindow;
-        build_main_form(ui, window);
-        walk(ui->velmor_widget->layout(), QString(), tree);
-        tree[QString()].widget = ui->velmor_widget;
-    }
-
-    void cleanupTestCase()
-    {
-        delete ui;
-        delete window;
+        form = form_fixture::build();
+        walk(form.ui->velmor_widget->layout(), QString(), tree);
+        tree[QString()].widget = form.ui->velmor_widget;
     }
 
     // The panel holds exactly the rows below: nothing more, nothing missing
@@ -261,7 +250,7 @@ private slots:
         for (const place &p : qAsConst(tree))
             objects += (p.widget != nullptr) + (p.layout != nullptr) + (p.spacer != nullptr);
         QCOMPARE(objects, 138);
-        QCOMPARE(ui->velmor_widget->parentWidget(), ui->page);
+        QCOMPARE(form.ui->velmor_widget->parentWidget(), form.ui->page);
     }
 
     void labels_data()
