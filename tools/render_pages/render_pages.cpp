@@ -7,7 +7,6 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFont>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QTimer>
@@ -15,6 +14,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/program_font.h"
 #include "app/resources.h"
 #include "channel/laser_object.h"
 #include "comm/laser_worker.h"
@@ -221,11 +221,9 @@ bool render(const page_shot &shot, const QString &out_dir)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Exactly the program's font, so the pictures show what the program shows.
+    apply_program_font();
     lumatrex_init_resources();
-    // The form was laid out for the 8-point dialog font of the operators' PCs.
-    QFont base = QApplication::font();
-    base.setPointSize(8);
-    QApplication::setFont(base);
     const QString out_dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     if (!QDir().mkpath(out_dir)) {
         std::fprintf(stderr, "render_pages: cannot create %s\n", qPrintable(out_dir));
