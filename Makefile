@@ -48,10 +48,13 @@ sanitize: deps
 bench: build
 	@for b in $(BUILD)/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; QT_QPA_PLATFORM=offscreen "$$b" || exit 1; done
 
-# PNG pictures of the main window's pages and of the parameters window, drawn under a virtual X display.
+# PNG pictures of the main window's pages, of one channel page per driver
+# family drawn from plausible readings and of the parameters window, under a
+# virtual X display.
 screenshots: build
 	mkdir -p $(BUILD)/screenshots
 	xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" ./$(BUILD)/tools/render_form/render_form $(BUILD)/screenshots
+	xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" ./$(BUILD)/tools/render_pages/render_pages $(BUILD)/screenshots
 	xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" ./$(BUILD)/tools/render_params/render_params $(BUILD)/screenshots
 
 # Short bounded run of every fuzz target (clang's libFuzzer, with sanitizers).

@@ -1,12 +1,14 @@
 #include <QApplication>
 
 #include "app/mainwindow.h"
+#include "app/program_font.h"
 #include "app/resources.h"
 #include "params/laser_params.h"
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    apply_program_font();
     lumatrex_init_resources();
     laser_params params;
     MainWindow window;

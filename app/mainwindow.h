@@ -115,7 +115,8 @@ private:
     void read_settings();
     void read_mini_usb_setting();
     void write_settings();
-    // Rows 15 and 16 of the program's connections, made once.
+    // The parameters window's close and frames, connected at its first
+    // opening and never again.
     void connect_params_window();
     void start_connection_attempt();
     void select_menu_page(int index);

@@ -66,16 +66,6 @@ void MainWindow::ask_turn_off_outputs(QString action)
     }
 }
 
-void MainWindow::connect_params_window()
-{
-    if (!laser_params_window)
-        return;
-    connect(laser_params_window, SIGNAL(sig_laser_conf_dialog_is_hided()), this,
-            SLOT(sl_laser_conf_dialog_is_hided()), Qt::UniqueConnection);
-    connect(laser_params_window, &laser_params::sig_thread_serial_write, serial_obj, &serial_object::sl_write_to_port,
-            Qt::UniqueConnection);
-}
-
 void MainWindow::end_threads()
 {
     if (threads_ended)

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <optional>
 
 #include "comm/serial_structs.h"
 
@@ -16,6 +19,7 @@ class QProgressBar;
 class QPushButton;
 class QWidget;
 class laser_worker;
+struct pulsed_view_values;
 
 // The controller of one channel page. It binds the page's widgets by object
 // name (so one class serves all ten pages, whatever their name suffix), owns
@@ -139,7 +143,8 @@ public:
     // clear since (DC/DC and power pages).
     int32_t dcdc_fail_latch = 0;
     int32_t power_fail_latch = 0;
-    // Highest reachable rate (Hz) of the last refresh of a type-21 page.
+    // Highest reachable rate (Hz) of the last refresh of this type-21 page;
+    // -1 while the width gives none, so the next valid rate rebuilds.
     float ns_last_max_rate = 0.0f;
 
     // Decodes one reply routed to this channel into the worker's records.
@@ -216,4 +221,54 @@ private:
     static void set_bar(QProgressBar *bar, float value, float min, float max);
     // Configuration button, on/off switches and state label from the output flag.
     void show_output_state(bool on, QPushButton *on_off_button, QLabel *state_label);
+
+    // Helpers of the views.
+    // Applies a style sheet only when it differs from the one set.
+    static void set_style_sheet(QWidget *widget, const QString &sheet);
+    static const QString &red_text();
+    static const QString &black_text();
+    // " °C".
+    static QString degrees_unit();
+    void set_qcw_rows_visible(bool visible);
+    void show_temperature(float temperature, float min, float max, int decimals);
+    void set_current_range(float current_min, double maximum);
+    void show_voltages(float output_voltage, float input_voltage);
+    void show_failure(bool fault);
+    void open_fault_box_once(bool words_clear, int32_t &latch);
+
+    // The CW view: the current limits of types 8 and 14 are decoded in the
+    // old units until the board proves the new ones, so the first current
+    // reading loaded into the spin box keeps the spin box's maximum at least
+    // that high until a limit decoded in proven units reaches it, or the
+    // operator sends a current of their own.
+    double cw_current_ceiling(int32_t type);
+    bool cw_current_floor_held = false;
+    float cw_current_floor = 0.0f;
+
+    // Pieces the four pulsed views share.
+    struct first_read_load {
+        int32_t *marker;
+        std::function<void()> load;
+    };
+    // Serves the first marker at 2, in the order given, and clears it.
+    void serve_first_read(std::initializer_list<first_read_load> loads);
+    // Loads a first reading into an input whose slot writes the held copy.
+    void load_held(QDoubleSpinBox *spin, double value);
+    void load_mode(const QString (&names)[6], int32_t mode);
+    void load_table_rate(int32_t khz);
+    void load_free_rate(int32_t hz);
+    void fill_mode_combo(const QString (&names)[6]);
+    void fill_freq_combo(const int32_t (&table)[100], int32_t frequency);
+    void show_table_rate_input(bool unit_shown);
+    void show_free_rate_input();
+    // Driver label and tab text; label texts are still the last tick's.
+    void show_pulsed_title(const QString &driver, float voltage_target, float temperature_target,
+                           const QString &rate_held, bool with_width);
+    // Everything the pulsed pages draw alike, from the record's readings.
+    void show_pulsed_page(const pulsed_view_values &v, bool with_width);
+    // Pulse-width maximum W; none when the frequency gives no finite limit.
+    void show_width_limit(std::optional<int32_t> w, float &pulse_width_max, float pulse_width_min);
+    static QString free_rate_text(int32_t hz);
+    void show_table_reach(double reach_khz, int32_t frequency);
+    void show_free_reach(double reach_hz, int32_t frequency);
 };

@@ -94,12 +94,13 @@ void laser_worker::send(int gap_ms, const build_t &build)
 {
     if (quitting.load())
         return;
-    uint8_t buf[32];
+    // Built straight into the array that is sent, so no frame is copied.
+    constexpr int room = 32;
+    QByteArray frame(room, Qt::Uninitialized);
     uint32_t len = 0;
-    build(buf, &len);
-    if (len > sizeof buf)
-        len = sizeof buf;
-    emit thread_serial_write(QByteArray(reinterpret_cast<const char *>(buf), static_cast<int>(len)));
+    build(reinterpret_cast<uint8_t *>(frame.data()), &len);
+    frame.resize(static_cast<int>(qMin<uint32_t>(len, room)));
+    emit thread_serial_write(frame);
     pause_ms(gap_ms);
 }
 

@@ -1,22 +1,63 @@
 // The simulated bench as a program: prints the serial device path to open
 // and runs until killed.
 //
-//   lumatrex_sim [--direct] [--board TYPE:ADDRESS ...]
+//   lumatrex_sim [--direct] [--board TYPE:ADDRESS ...] [--old-units-board TYPE:ADDRESS ...]
 //
 // --board TYPE:ADDRESS puts a simulated driver board of that driver type on
 // the bus at that CAN address (decimal, or hex with 0x), e.g.
 //   lumatrex_sim --board 8:5 --board 21:7
+// --old-units-board TYPE:ADDRESS puts an older CW board (type 8 or 14) there:
+// its current limits in hundredths, no temperature limits.
 // --direct: no adapter in front (mini-USB mode); one board at most, which
 // takes every frame.
 #include <QCoreApplication>
 #include <QStringList>
-#include <QTextStream>
 #include <cstdio>
 
 #include "sim/sim_bus.h"
 #include "sim/slcan_adapter.h"
 
 namespace {
+
+// A board switch adds one board and gives it its traits; a trait a board's
+// type cannot have makes the switch fail.
+struct board_switch
+{
+    const char *name;
+    const char *help;
+    bool (*trait)(sim_board &board); // null: a plain board
+};
+
+const board_switch board_switches[] = {
+    {"--board", "a board of that driver type", nullptr},
+    {"--old-units-board", "an older CW board, type 8 or 14: current limits in hundredths, no temperature limits",
+     [](sim_board &b) { return b.set_old_units(true); }},
+};
+
+struct board_request
+{
+    const board_switch *kind;
+    QString value;
+};
+
+const board_switch *find_board_switch(const QString &arg)
+{
+    for (const board_switch &s : board_switches) {
+        if (arg == QLatin1String(s.name))
+            return &s;
+    }
+    return nullptr;
+}
+
+void print_usage()
+{
+    std::fprintf(stderr, "usage: lumatrex_sim [--direct]");
+    for (const board_switch &s : board_switches)
+        std::fprintf(stderr, " [%s TYPE:ADDRESS ...]", s.name);
+    std::fprintf(stderr, "\n  --direct: no adapter in front (mini-USB mode), one board at most\n");
+    for (const board_switch &s : board_switches)
+        std::fprintf(stderr, "  %s TYPE:ADDRESS: %s\n", s.name, s.help);
+}
 
 bool parse_board(const QString &board_arg, int *type, int *address)
 {
@@ -36,30 +77,36 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     bool direct = false;
-    QStringList boards;
+    QList<board_request> requests;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         const QString &a = args[i];
+        const board_switch *kind = find_board_switch(a);
         if (a == "--direct") {
             direct = true;
-        } else if (a == "--board" && i + 1 < args.size()) {
-            boards << args[++i];
+        } else if (kind && i + 1 < args.size()) {
+            requests.append({kind, args[++i]});
         } else {
-            std::fprintf(stderr, "usage: lumatrex_sim [--direct] [--board TYPE:ADDRESS ...]\n");
+            print_usage();
             return 2;
         }
     }
 
     sim_bus bus;
-    for (const QString &board_arg : boards) {
+    for (const board_request &r : requests) {
         int type = 0;
         int address = 0;
-        if (!parse_board(board_arg, &type, &address)) {
+        if (!parse_board(r.value, &type, &address)) {
             std::fprintf(stderr, "lumatrex_sim: bad board \"%s\" (want TYPE:ADDRESS, each 0 to 255)\n",
-                         qPrintable(board_arg));
+                         qPrintable(r.value));
             return 2;
         }
-        bus.add_board(type, address);
+        sim_board &board = bus.add_board(type, address);
+        if (r.kind->trait && !r.kind->trait(board)) {
+            std::fprintf(stderr, "lumatrex_sim: %s %s: not for a board of type %d\n", r.kind->name,
+                         qPrintable(r.value), type);
+            return 2;
+        }
     }
     if (direct && bus.board_count() > 1) {
         std::fprintf(stderr, "lumatrex_sim: --direct takes one board\n");
@@ -75,8 +122,8 @@ int main(int argc, char *argv[])
     adapter.set_direct_mode(direct);
     adapter.set_frame_handler([&bus](const QByteArray &line) { return bus.handle_frame_line(line); });
     for (int i = 0; i < bus.board_count(); ++i)
-        std::fprintf(stderr, "board: type %d at address %d\n", bus.board(i)->driver_type(),
-                     bus.board(i)->address());
+        std::fprintf(stderr, "board: type %d at address %d%s\n", bus.board(i)->driver_type(),
+                     bus.board(i)->address(), bus.board(i)->old_units() ? ", old units" : "");
     std::printf("%s\n", qPrintable(adapter.port_path()));
     std::fflush(stdout);
     return app.exec();

@@ -106,14 +106,18 @@ sim_board::reply_rule sim_board::rule_locked(uint8_t code) const
         case 0x97: return {kind_scaled, 100};
         case 0xA4: return {kind_byte, 1};
         // The current limits: tenths on the boards that answer the
-        // temperature-limit requests (types 8 and 14), hundredths on 10, 15.
-        case 0xA5: case 0xA6: return {kind_scaled, precise ? 100.0 : 10.0};
+        // temperature-limit requests (types 8 and 14), hundredths on 10, 15
+        // and on the older 8 and 14 boards, which have no temperature limits.
+        case 0xA5: case 0xA6: return {kind_scaled, precise || old ? 100.0 : 10.0};
         case 0xB0:
             if (type == 14 || type == 15)
                 return {kind_byte, 1};
             return {};
         case 0xB3: return {kind_scaled, 10};
-        case 0xB6: case 0xB7: return {kind_scaled, precise ? 1000.0 : 10.0};
+        case 0xB6: case 0xB7:
+            if (old)
+                return {};
+            return {kind_scaled, precise ? 1000.0 : 10.0};
         default: return {};
         }
     }
@@ -168,11 +172,11 @@ sim_board::set_rule sim_board::set_rule_of(uint8_t code) const
         case 0x17: return {16, false, 100, 0x97};
         case 0x21: return {8, false, 1, 0xA1};
         case 0x24: return {8, false, 1, 0xA4};
-        case 0x25: return {32, true, precise ? 100.0 : 10.0, 0xA5};
-        case 0x26: return {32, true, precise ? 100.0 : 10.0, 0xA6};
+        case 0x25: return {32, true, precise || old ? 100.0 : 10.0, 0xA5};
+        case 0x26: return {32, true, precise || old ? 100.0 : 10.0, 0xA6};
         case 0x33: return {16, false, 10, 0xB3};
-        case 0x36: return {16, true, precise ? 1000.0 : 10.0, 0xB6};
-        case 0x37: return {16, true, precise ? 1000.0 : 10.0, 0xB7};
+        case 0x36: return old ? set_rule{} : set_rule{16, true, precise ? 1000.0 : 10.0, 0xB6};
+        case 0x37: return old ? set_rule{} : set_rule{16, true, precise ? 1000.0 : 10.0, 0xB7};
         default: return {};
         }
     }
@@ -360,6 +364,21 @@ void sim_board::set_silent(bool s)
 {
     QMutexLocker lock(&mutex);
     silent = s;
+}
+
+bool sim_board::set_old_units(bool o)
+{
+    if (family_of(type) != fam_cw)
+        return false;
+    QMutexLocker lock(&mutex);
+    old = o;
+    return true;
+}
+
+bool sim_board::old_units() const
+{
+    QMutexLocker lock(&mutex);
+    return old;
 }
 
 void sim_board::set_faults(uint8_t fault_byte)

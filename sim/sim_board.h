@@ -58,6 +58,12 @@ public:
     void set_faults(uint8_t fault_byte);            // reported by 0xB0
     void set_raw_override(uint8_t read_code, int32_t raw); // e.g. out-of-range values
     void clear_raw_overrides();
+    // An older CW board (types 8 and 14 only; false and no change for any
+    // other type): its current limits travel in hundredths of a mA instead of
+    // tenths, and it knows no temperature limits, so 0xB6/0xB7 go unanswered
+    // and 0x36/0x37 are ignored.
+    bool set_old_units(bool old);
+    bool old_units() const;
 
     // What reached the board.
     int received(uint8_t code) const;               // frames with this d0
@@ -91,6 +97,7 @@ private:
     std::map<uint8_t, int> counts;
     std::map<uint8_t, int32_t> last_sets;
     bool silent = false;
+    bool old = false;
     int total = 0;
     int bad_frames = 0;
     int save_count = 0;

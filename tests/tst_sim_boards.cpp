@@ -22,6 +22,9 @@ private slots:
     void routes_by_identifier();
     void direct_mode_takes_every_frame();
     void rejects_malformed_lines();
+    void old_units_board_data();
+    void old_units_board();
+    void old_units_only_on_types_8_and_14();
 };
 
 static QByteArray request(int id, uint8_t code)
@@ -273,6 +276,59 @@ void tst_sim_boards::rejects_malformed_lines()
         QCOMPARE(bus.handle_frame_line(line), QByteArray());
     QCOMPARE(bus.malformed_lines(), bad.size());
     QCOMPARE(bus.frames_seen(), 0);
+}
+
+// An older CW board: current limits in hundredths, both ways, and no
+// temperature limits at all.
+void tst_sim_boards::old_units_board_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QByteArray>("reply");
+
+    QTest::newRow("8 current max 150 mA in hundredths") << 8 << 0xA5 << 150.0
+        << QByteArray("t0058A505000000003A98\r");
+    QTest::newRow("14 current min 12.5 mA in hundredths") << 14 << 0xA6 << 12.5
+        << QByteArray("t0058A6050000000004E2\r");
+    QTest::newRow("8 temperature max unanswered") << 8 << 0xB7 << 35.0 << QByteArray();
+    QTest::newRow("14 temperature min unanswered") << 14 << 0xB6 << 15.0 << QByteArray();
+    QTest::newRow("8 temperature in tenths as before") << 8 << 0x92 << 25.0
+        << QByteArray("t005892050000000000FA\r");
+}
+
+void tst_sim_boards::old_units_board()
+{
+    QFETCH(int, type);
+    QFETCH(int, code);
+    QFETCH(double, value);
+    QFETCH(QByteArray, reply);
+
+    sim_bus bus;
+    sim_board &b = bus.add_board(type, 5);
+    QVERIFY(b.set_old_units(true));
+    b.set_value(uint8_t(code), value);
+    QCOMPARE(bus.handle_frame_line(request(5, uint8_t(code))), reply);
+}
+
+void tst_sim_boards::old_units_only_on_types_8_and_14()
+{
+    sim_bus bus;
+    sim_board &old = bus.add_board(14, 5);
+    QVERIFY(old.set_old_units(true));
+    // A limit set in hundredths comes back in hundredths; temperature limits are not kept.
+    bus.handle_frame_line("t00582500000000004E20\r"); // 200.00 mA
+    QCOMPARE(old.value(0xA5), 200.0);
+    bus.handle_frame_line("t00583700000000000190\r"); // 40.0 in tenths on a newer board
+    QCOMPARE(old.value(0xB7), 35.0);
+    QCOMPARE(old.protocol_errors(), 0);
+
+    for (int type : {10, 15, 11, 18, 21}) {
+        sim_board &b = bus.add_board(type, 6);
+        QVERIFY(!b.set_old_units(true));
+        QVERIFY(!b.old_units());
+    }
+    QVERIFY(bus.board_at(6)->answers(0xB7));
 }
 
 QTEST_GUILESS_MAIN(tst_sim_boards)

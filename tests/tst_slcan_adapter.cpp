@@ -48,8 +48,16 @@ private slots:
     void inject_reaches_the_line();
     void hang_up_is_seen_by_the_device();
     void reopening_the_device_is_fine();
-    void program_prints_its_port();
+    void program_answers_data();
+    void program_answers();
+    void program_refuses_bad_boards_data();
+    void program_refuses_bad_boards();
 };
+
+static QString sim_program()
+{
+    return QCoreApplication::applicationDirPath() + "/../lumatrex_sim";
+}
 
 void tst_slcan_adapter::answers_data()
 {
@@ -180,12 +188,27 @@ void tst_slcan_adapter::reopening_the_device_is_fine()
     QCOMPARE(sim.received_lines().size(), 3);
 }
 
-void tst_slcan_adapter::program_prints_its_port()
+void tst_slcan_adapter::program_answers_data()
 {
-    const QString program = QCoreApplication::applicationDirPath() + "/../lumatrex_sim";
-    QVERIFY2(QFileInfo::exists(program), qPrintable(program));
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QByteArray>("answer");
+    QTest::newRow("no boards") << QStringList() << QByteArray("S6\rO\r" + frame_a) << QByteArray("\r\rz\r");
+    // Current limit in hundredths; the temperature limit request gets only the adapter's "z".
+    QTest::newRow("old-units board") << QStringList{"--old-units-board", "8:5"}
+        << QByteArray("S6\rO\rt0058A500000000000000\rt0058B700000000000000\r")
+        << QByteArray("\r\rz\rt0058A505000000003A98\rz\r");
+}
+
+// The program prints its device path, then answers on it.
+void tst_slcan_adapter::program_answers()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, sent);
+    QFETCH(QByteArray, answer);
+    QVERIFY2(QFileInfo::exists(sim_program()), qPrintable(sim_program()));
     QProcess sim;
-    sim.start(program, QStringList());
+    sim.start(sim_program(), args);
     QVERIFY(sim.waitForStarted(20000));
     QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 20000);
     const QString path = QString::fromLocal8Bit(sim.readLine()).trimmed();
@@ -193,11 +216,32 @@ void tst_slcan_adapter::program_prints_its_port()
     {
         client c;
         QVERIFY2(c.open(path), qPrintable(c.port.errorString()));
-        c.send("S6\rO\r" + frame_a);
-        QTRY_COMPARE_WITH_TIMEOUT(c.got, QByteArray("\r\rz\r"), 20000);
+        c.send(sent);
+        QTRY_COMPARE_WITH_TIMEOUT(c.got, answer, 20000);
     }
     sim.kill();
     QVERIFY(sim.waitForFinished(20000));
+}
+
+void tst_slcan_adapter::program_refuses_bad_boards_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("old units on a precision board") << QStringList{"--old-units-board", "10:5"};
+    QTest::newRow("old units on a pulsed board") << QStringList{"--old-units-board", "21:5"};
+    QTest::newRow("no address") << QStringList{"--old-units-board", "8"};
+    QTest::newRow("no board after the switch") << QStringList{"--board"};
+    QTest::newRow("unknown switch") << QStringList{"--boards", "8:5"};
+}
+
+void tst_slcan_adapter::program_refuses_bad_boards()
+{
+    QFETCH(QStringList, args);
+    QProcess sim;
+    sim.start(sim_program(), args);
+    QVERIFY(sim.waitForFinished(20000));
+    QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim.exitCode(), 2);
+    QVERIFY(sim.readAllStandardOutput().isEmpty()); // no device path offered
 }
 
 QTEST_GUILESS_MAIN(tst_slcan_adapter)

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFont>
 #include <QPixmap>
 #include <QStackedWidget>
 #include <QTextStream>
@@ -13,6 +12,7 @@
 #include <cstdio>
 
 #include "app/mainwindow.h"
+#include "app/program_font.h"
 #include "app/resources.h"
 
 namespace {
@@ -42,13 +42,9 @@ bool save(QWidget *w, const QString &path)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Exactly the program's font, so the pictures show what the program shows.
+    apply_program_font();
     lumatrex_init_resources();
-    // The form's fixed widths (the settings rows' 60-pixel index labels, say)
-    // were laid out for the 8-point default dialog font of the operators' PCs;
-    // the X server's 9-point default would cut "channel 10" short.
-    QFont base = QApplication::font();
-    base.setPointSize(8);
-    QApplication::setFont(base);
     const QString out_dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     if (!QDir().mkpath(out_dir)) {
         std::fprintf(stderr, "render_form: cannot create %s\n", qPrintable(out_dir));

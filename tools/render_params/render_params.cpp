@@ -5,12 +5,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFont>
 #include <QPixmap>
 
 #include <cstdio>
 #include <functional>
 
+#include "app/program_font.h"
 #include "app/resources.h"
 #include "channel/laser_object.h"
 #include "comm/laser_worker.h"
@@ -39,11 +39,9 @@ struct layout_case
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    // Exactly the program's font, so the pictures show what the program shows.
+    apply_program_font();
     lumatrex_init_resources();
-    // The 8-point dialog font of the operators' PCs, as for the main window.
-    QFont base = QApplication::font();
-    base.setPointSize(8);
-    QApplication::setFont(base);
     const QString out_dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
     if (!QDir().mkpath(out_dir)) {
         std::fprintf(stderr, "render_params: cannot create %s\n", qPrintable(out_dir));
