@@ -2,17 +2,23 @@
 // and runs until killed.
 //
 //   lumatrex_sim [--direct] [--board TYPE:ADDRESS ...] [--old-units-board TYPE:ADDRESS ...]
+//                [--silent-board ...] [--fault-board ...] [--out-of-range-board ...]
+//                [--output-on-board ...]
 //
 // --board TYPE:ADDRESS puts a simulated driver board of that driver type on
 // the bus at that CAN address (decimal, or hex with 0x), e.g.
 //   lumatrex_sim --board 8:5 --board 21:7
 // --old-units-board TYPE:ADDRESS puts an older CW board (type 8 or 14) there:
-// its current limits in hundredths, no temperature limits.
+// its current limits in hundredths, no temperature limits. The other board
+// switches put a board there that is silent, reports faults, reports values
+// at the ends of the 32-bit range, or has its output on at start.
 // --direct: no adapter in front (mini-USB mode); one board at most, which
 // takes every frame.
 #include <QCoreApplication>
 #include <QStringList>
+#include <cstdint>
 #include <cstdio>
+#include <utility>
 
 #include "sim/sim_bus.h"
 #include "sim/slcan_adapter.h"
@@ -32,6 +38,40 @@ const board_switch board_switches[] = {
     {"--board", "a board of that driver type", nullptr},
     {"--old-units-board", "an older CW board, type 8 or 14: current limits in hundredths, no temperature limits",
      [](sim_board &b) { return b.set_old_units(true); }},
+    {"--silent-board", "a board that answers nothing", [](sim_board &b) {
+         b.set_silent(true);
+         return true;
+     }},
+    {"--fault-board", "a board reporting faults 0x81 in its fault word (types with one)",
+     [](sim_board &b) {
+         if (!b.answers(0xB0))
+             return false;
+         b.set_faults(0x81);
+         return true;
+     }},
+    {"--out-of-range-board", "a board reporting its current, temperature and voltage at the ends of the 32-bit range",
+     [](sim_board &b) {
+         const std::pair<uint8_t, int32_t> extremes[] = {
+             {0x91, INT32_MIN}, {0x92, INT32_MAX}, {0x98, INT32_MIN}};
+         bool any = false;
+         for (const auto &e : extremes) {
+             if (b.answers(e.first)) {
+                 b.set_raw_override(e.first, e.second);
+                 any = true;
+             }
+         }
+         return any;
+     }},
+    {"--output-on-board", "a board whose output (emission, for the pulsed types) is on at start",
+     [](sim_board &b) {
+         for (uint8_t code : {uint8_t(0xA2), uint8_t(0x90)}) {
+             if (b.answers(code)) {
+                 b.set_value(code, 1);
+                 return true;
+             }
+         }
+         return false;
+     }},
 };
 
 struct board_request

@@ -198,6 +198,20 @@ void tst_slcan_adapter::program_answers_data()
     QTest::newRow("old-units board") << QStringList{"--old-units-board", "8:5"}
         << QByteArray("S6\rO\rt0058A500000000000000\rt0058B700000000000000\r")
         << QByteArray("\r\rz\rt0058A505000000003A98\rz\r");
+    QTest::newRow("silent board") << QStringList{"--silent-board", "8:5"}
+                                  << QByteArray("S6\rO\rt0058D000000000000000\r") << QByteArray("\r\rz\r");
+    QTest::newRow("fault board") << QStringList{"--fault-board", "16:7"}
+                                 << QByteArray("S6\rO\rt0078B000000000000000\r")
+                                 << QByteArray("\r\rz\rt0078B007000000000081\r");
+    QTest::newRow("out-of-range board") << QStringList{"--out-of-range-board", "8:5"}
+                                        << QByteArray("S6\rO\rt00589200000000000000\rt00589100000000000000\r")
+                                        << QByteArray("\r\rz\rt0058920500007FFFFFFF\rz\rt00589105000080000000\r");
+    QTest::newRow("output-on board, pulsed") << QStringList{"--output-on-board", "21:9"}
+                                             << QByteArray("S6\rO\rt0098A200000000000000\r")
+                                             << QByteArray("\r\rz\rt0098A209000000000001\r");
+    QTest::newRow("output-on board, CW") << QStringList{"--output-on-board", "8:5"}
+                                         << QByteArray("S6\rO\rt00589000000000000000\r")
+                                         << QByteArray("\r\rz\rt00589005000000000001\r");
 }
 
 // The program prints its device path, then answers on it.
@@ -229,6 +243,8 @@ void tst_slcan_adapter::program_refuses_bad_boards_data()
     QTest::newRow("old units on a precision board") << QStringList{"--old-units-board", "10:5"};
     QTest::newRow("old units on a pulsed board") << QStringList{"--old-units-board", "21:5"};
     QTest::newRow("no address") << QStringList{"--old-units-board", "8"};
+    QTest::newRow("faults on a board without a fault word") << QStringList{"--fault-board", "8:5"};
+    QTest::newRow("output on a board of no driver type") << QStringList{"--output-on-board", "99:5"};
     QTest::newRow("no board after the switch") << QStringList{"--board"};
     QTest::newRow("unknown switch") << QStringList{"--boards", "8:5"};
 }

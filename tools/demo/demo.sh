@@ -17,14 +17,19 @@ cleanup() {
 trap cleanup EXIT
 
 # type:address, one board per channel, channel 1 first: CW, Precision CW,
-# DC/DC (two kinds), power, PS table, NS table, SOA, PS, NS.
+# DC/DC (two kinds), power, PS table, NS table, SOA, PS, NS. The second
+# DC/DC board has its output on, so closing the program asks to turn it off.
 boards=(8:1 15:2 11:3 16:4 18:5 7:6 6:7 13:8 20:9 21:10)
+output_on=16:4
 sim_args=()
 if [ "$mode" = mini ]; then
     boards=(21:51)
+    output_on=
     sim_args+=(--direct)
 fi
-for b in "${boards[@]}"; do sim_args+=(--board "$b"); done
+for b in "${boards[@]}"; do
+    [ "$b" = "$output_on" ] && sim_args+=(--output-on-board "$b") || sim_args+=(--board "$b")
+done
 
 "$build/lumatrex_sim" "${sim_args[@]}" >"$folder/port" 2>"$folder/bench.log" &
 sim_pid=$!
