@@ -18,7 +18,6 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -30,12 +29,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/channel_rows.h"
 #include "app/mainwindow.h"
 #include "app/resources.h"
 #include "forms/mainwindow_form.h"
-#include "sim/sim_bus.h"
-#include "sim/slcan_adapter_thread.h"
+#include "support/bench_line.h"
+#include "support/bench_settings.h"
 
 namespace {
 
@@ -65,19 +63,13 @@ double median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-void write_settings(const QString &port)
+// The ten channels at the boards' addresses.
+QList<QPair<int, int>> channels()
 {
-    QSettings s(QStringLiteral("settings.ini"), QSettings::IniFormat);
-    s.setValue(QStringLiteral("settings/available"), 1);
-    s.setValue(QStringLiteral("serial/portname"), port);
-    s.setValue(QStringLiteral("serial/portspeed"), QStringLiteral("115200"));
-    s.setValue(QStringLiteral("serial/connection_mode"), true);
-    for (int i = 0; i < 10; ++i) {
-        s.setValue(enabled_key(i), true);
-        s.setValue(address_key(i), QString::number(boards[i].address));
-        s.setValue(name_key(i), QStringLiteral("type %1").arg(boards[i].type));
-    }
-    s.setValue(QStringLiteral("device_conf/mini_usb"), false);
+    QList<QPair<int, int>> list;
+    for (int i = 0; i < 10; ++i)
+        list << qMakePair(i + 1, boards[i].address);
+    return list;
 }
 
 bool wait_for(const std::function<bool()> &done, int ms)
@@ -116,7 +108,7 @@ double program_cpu_share(const QString &folder)
         return -1;
     const QString port = QString::fromLocal8Bit(sim.readLine()).trimmed();
     QDir::setCurrent(folder);
-    write_settings(port);
+    write_bench_settings(channels(), port, true);
 
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -160,17 +152,15 @@ int main(int argc, char *argv[])
     QTemporaryDir folder;
     QDir::setCurrent(folder.path());
 
-    sim_bus bus;
+    bench_line bench;
     for (const board_at &b : boards) {
         // Output (or emission) on, for the turn-off at the end.
-        bus.add_board(b.type, b.address).set_value(output_code(b.type), 1);
+        bench.add_board(b.type, b.address).set_value(output_code(b.type), 1);
     }
-    slcan_adapter_thread line;
-    line.adapter()->set_frame_handler([&bus](const QByteArray &l) { return bus.handle_frame_line(l); });
     std::atomic<int> frames_in{0};
     std::atomic<int64_t> last_off_ns{0};
     QObject::connect(
-        line.adapter(), &slcan_adapter::line_received, line.adapter(),
+        bench.adapter(), &slcan_adapter::line_received, bench.adapter(),
         [&](const QByteArray &l) {
             if (!l.startsWith('t'))
                 return;
@@ -180,14 +170,9 @@ int main(int argc, char *argv[])
                 last_off_ns = steady::now().time_since_epoch().count();
         },
         Qt::DirectConnection);
-    line.start();
-    const QString port = line.adapter()->port_path();
-    qputenv("LUMATREX_EXTRA_PORTS", port.toLocal8Bit());
-    write_settings(port);
-    {
-        QSettings s(QStringLiteral("settings.ini"), QSettings::IniFormat);
-        s.setValue(QStringLiteral("serial/connection_mode"), false);
-    }
+    bench.start();
+    offer_ports({bench.path()});
+    write_bench_settings(channels(), bench.path(), false);
 
     MainWindow window;
     window.show();
@@ -258,7 +243,7 @@ int main(int argc, char *argv[])
         std::printf("turn-off of ten boards, Yes to the last off frame: %.1f ms; every board off: %s\n", turn_off_ms,
                     [&] {
                         for (const board_at &b : boards)
-                            if (bus.board_at(b.address)->value(output_code(b.type)) != 0)
+                            if (bench.bus.board_at(b.address)->value(output_code(b.type)) != 0)
                                 return "no";
                         return "yes";
                     }());
