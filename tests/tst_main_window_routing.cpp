@@ -175,9 +175,15 @@ void tst_main_window_routing::return_sends_the_owning_channels_command()
         QCOMPARE(text.left(7), QByteArray("t066811"));
     }
 
+    // The two CW pulse inputs are watched as well.
+    QTest::keyClick(third->cw_freq_spin, Qt::Key_Return);
+    QTest::keyClick(third->cw_width_spin, Qt::Key_Return);
+    QCOMPARE(keys.count(), 4);
+    QCOMPARE(keys.at(3).at(0).value<QObject *>(), static_cast<QObject *>(third->cw_width_spin));
+
     // A watched combo box raises the signal too, and no channel sends.
     QTest::keyClick(third->mode_combo, Qt::Key_Return);
-    QCOMPARE(keys.count(), 3);
+    QCOMPARE(keys.count(), 5);
     QCOMPARE(spies[2]->count(), 6);
 }
 
