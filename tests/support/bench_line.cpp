@@ -6,7 +6,11 @@ bench_line::bench_line(bool direct)
 {
     bus.set_direct_mode(direct);
     line.adapter()->set_direct_mode(direct);
-    line.adapter()->set_frame_handler([this](const QByteArray &l) { return bus.handle_frame_line(l); });
+    line.adapter()->set_frame_handler([this](const QByteArray &l) {
+        const QByteArray answer = bus.handle_frame_line(l);
+        replies_sent += answer.count('\r');
+        return answer;
+    });
 }
 
 void offer_ports(const QStringList &paths)

@@ -2,6 +2,7 @@
 
 #include <QByteArrayList>
 #include <QString>
+#include <atomic>
 
 #include "sim/sim_bus.h"
 #include "sim/slcan_adapter_thread.h"
@@ -21,8 +22,13 @@ public:
     // Every line the program wrote, in order.
     QByteArrayList lines() const { return line.adapter()->received_lines(); }
     int count(const QByteArray &line_text) const { return lines().count(line_text); }
+    // Reply frames the boards have sent so far.
+    int replies() const { return replies_sent.load(); }
 
-    sim_bus bus; // outlives the adapter that calls it
+    // Both outlive the adapter that calls into them. replies_sent is written
+    // by the adapter's thread as it answers, read by the test's.
+    sim_bus bus;
+    std::atomic<int> replies_sent{0};
     slcan_adapter_thread line;
 };
 

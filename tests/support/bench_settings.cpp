@@ -22,3 +22,10 @@ void write_bench_settings(const QList<QPair<int, int>> &channels, const QString 
     }
     s.setValue(QStringLiteral("device_conf/mini_usb"), mini_usb);
 }
+
+void write_bench_names(const QStringList &names)
+{
+    QSettings s(QStringLiteral("settings.ini"), QSettings::IniFormat);
+    for (int i = 0; i < names.size() && i < 10; ++i)
+        s.setValue(name_key(i), names.at(i));
+}

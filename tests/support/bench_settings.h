@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 // Writes "settings.ini" in the working directory for a run against the
 // bench: the listed channels (number 1..10, CAN address) enabled, every
@@ -10,3 +11,6 @@
 // select, auto-connection and mini-USB mode as given.
 void write_bench_settings(const QList<QPair<int, int>> &channels, const QString &port, bool auto_connection,
                           bool mini_usb = false);
+// Names the channels 1..names.size() in the "settings.ini" of the working
+// directory, as the Settings page would.
+void write_bench_names(const QStringList &names);

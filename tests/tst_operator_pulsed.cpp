@@ -1,0 +1,140 @@
+// An operator at the whole program with the pulsed boards (PS table 7, NS
+// table 6, SOA 13, PS 20, NS 21) on the simulated bench: the pages fill on
+// connecting, voltage, temperature, repetition rate, pulse width, mode and
+// pulse counts entered on the pages reach the boards and come back on the
+// pages, emission follows its switch.
+
+#include <QtTest>
+
+#include <memory>
+
+#include "support/operator_bench.h"
+
+namespace {
+
+const QList<int> bench_types{7, 6, 13, 20, 21};
+
+const QList<board_reading> readings{
+    {7, 0x92, 26.4, "pulse_temp_label", "26.4 °C"},
+    {7, 0x99, 2000, "freq_label", "2000 kHz"},
+    {7, 0xA5, 45.0, "volt_max_label", "45 V"},
+    {7, 0xB4, 5, "N_label", "5"},
+    {7, 0xB5, 2, "M_label", "2"},
+    // Both counts above zero: burst.
+    {7, 0xA4, 0, "mode_label", "Int: Burst"},
+    {6, 0x99, 100, "freq_label", "100 kHz"},
+    {6, 0xA3, 35.0, "dura_label", "35.0 ns"},
+    {6, 0x92, 27.1, "pulse_temp_label", "27.1 °C"},
+    {13, 0x99, 50, "freq_label", "50 kHz"},
+    {13, 0xA4, 2, "mode_label", "Ext: Normal"},
+    {13, 0xA6, 3.0, "volt_min_label", "3 V"},
+    // Hertz on the wire, shown in the largest unit.
+    {20, 0x99, 1500000, "freq_label", "1.5 MHz"},
+    {20, 0x92, 23.3, "pulse_temp_label", "23.3 °C"},
+    {21, 0x99, 250000, "freq_label", "250 kHz"},
+    {21, 0xA3, 48.0, "dura_label", "48.0 ns"},
+    {21, 0xB7, 33.0, "temp_pulse_max_label", "33.0 °C"},
+};
+
+} // namespace
+
+class tst_operator_pulsed : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<operator_bench> b;
+    QString fill_error;
+
+private slots:
+    // Connected once for every test here, so each row may also run alone.
+    void initTestCase()
+    {
+        b = std::make_unique<operator_bench>(bench_types);
+        fill_error = b->connect_and_fill(readings, 4);
+    }
+    void cleanupTestCase() { b.reset(); }
+
+    void connect_fills_the_pages() { QVERIFY2(fill_error.isEmpty(), qPrintable(fill_error)); }
+
+    void set_point_data()
+    {
+        set_point_columns();
+        const QString deg = QStringLiteral(" °C");
+        // The voltage reads 0 while emission is off: shown with it on.
+        QTest::newRow("7 voltage") << 7 << "on" << "volt_spin" << "22.5" << 0x98 << 22.5 << "pulse_volt_label"
+                                   << "22.5 V";
+        QTest::newRow("7 temperature") << 7 << "" << "pulse_temp_spin" << "26.3" << 0x92 << 26.3 << "pulse_temp_label"
+                                       << "26.3" + deg;
+        QTest::newRow("7 frequency") << 7 << "" << "freq_combo" << "5000" << 0x99 << 5000.0 << "freq_label"
+                                     << "5000 kHz";
+        QTest::newRow("7 mode") << 7 << "" << "mode_combo" << "Ext: Normal" << 0xA4 << 2.0 << "mode_label"
+                                << "Ext: Normal";
+        QTest::newRow("7 burst") << 7 << "" << "mode_combo" << "Int: Burst" << 0xA4 << 0.0 << "mode_label"
+                                 << "Int: Burst";
+        QTest::newRow("7 N") << 7 << "" << "pulse_gated_spin" << "12" << 0xB4 << 12.0 << "N_label" << "12";
+        QTest::newRow("7 M") << 7 << "" << "pulse_cutted_spin" << "4" << 0xB5 << 4.0 << "M_label" << "4";
+        QTest::newRow("6 voltage") << 6 << "on" << "volt_spin" << "18.4" << 0x98 << 18.4 << "pulse_volt_label"
+                                   << "18.4 V";
+        QTest::newRow("6 temperature") << 6 << "" << "pulse_temp_spin" << "24.7" << 0x92 << 24.7 << "pulse_temp_label"
+                                       << "24.7" + deg;
+        QTest::newRow("6 frequency") << 6 << "" << "freq_combo" << "200" << 0x99 << 200.0 << "freq_label"
+                                     << "200 kHz";
+        QTest::newRow("6 pulse width") << 6 << "" << "dura_spin" << "50" << 0xA3 << 50.0 << "dura_label"
+                                       << "50.0 ns";
+        QTest::newRow("6 burst") << 6 << "" << "mode_combo" << "Int: Burst" << 0xA4 << 0.0 << "mode_label"
+                                 << "Int: Burst";
+        QTest::newRow("6 N") << 6 << "" << "pulse_gated_spin" << "7" << 0xB4 << 7.0 << "N_label" << "7";
+        QTest::newRow("13 voltage") << 13 << "on" << "volt_spin" << "15.5" << 0x98 << 15.5 << "pulse_volt_label"
+                                    << "15.5 V";
+        QTest::newRow("13 frequency") << 13 << "" << "freq_combo" << "500" << 0x99 << 500.0 << "freq_label"
+                                      << "500 kHz";
+        QTest::newRow("13 pulse width") << 13 << "" << "dura_spin" << "12.5" << 0xA3 << 12.5 << "dura_label"
+                                        << "12.5 ns";
+        QTest::newRow("13 burst") << 13 << "" << "mode_combo" << "Ext: Burst" << 0xA4 << 2.0 << "mode_label"
+                                  << "Ext: Burst";
+        QTest::newRow("13 M") << 13 << "" << "pulse_cutted_spin" << "6" << 0xB5 << 6.0 << "M_label" << "6";
+        QTest::newRow("20 voltage") << 20 << "on" << "volt_spin" << "12.5" << 0x98 << 12.5 << "pulse_volt_label"
+                                    << "12.5 V";
+        QTest::newRow("20 temperature") << 20 << "" << "pulse_temp_spin" << "23.9" << 0x92 << 23.9
+                                        << "pulse_temp_label" << "23.9" + deg;
+        QTest::newRow("20 frequency") << 20 << "" << "freq_spin" << "250 kHz" << 0x99 << 250000.0 << "freq_label"
+                                      << "250 kHz";
+        QTest::newRow("20 on demand") << 20 << "" << "mode_combo" << "Pulse on Demand" << 0xA4 << 1.0
+                                      << "mode_label" << "Pulse on Demand";
+        QTest::newRow("21 voltage") << 21 << "on" << "volt_spin" << "30.2" << 0x98 << 30.2 << "pulse_volt_label"
+                                    << "30.2 V";
+        QTest::newRow("21 temperature") << 21 << "" << "pulse_temp_spin" << "25.6" << 0x92 << 25.6
+                                        << "pulse_temp_label" << "25.6" + deg;
+        QTest::newRow("21 frequency") << 21 << "" << "freq_spin" << "300 kHz" << 0x99 << 300000.0 << "freq_label"
+                                      << "300 kHz";
+        QTest::newRow("21 pulse width") << 21 << "" << "dura_spin" << "50" << 0xA3 << 50.0 << "dura_label"
+                                        << "50.0 ns";
+        QTest::newRow("21 burst") << 21 << "" << "mode_combo" << "Int: Burst" << 0xA4 << 0.0 << "mode_label"
+                                  << "Int: Burst";
+        QTest::newRow("21 N") << 21 << "" << "pulse_gated_spin" << "3" << 0xB4 << 3.0 << "N_label" << "3";
+    }
+
+    void set_point()
+    {
+        const QString error = set_point_row(*b);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+    }
+
+    void emission_follows_its_switch_data()
+    {
+        QTest::addColumn<int>("type");
+        for (int type : bench_types)
+            QTest::newRow(qPrintable(QString::number(type))) << type;
+    }
+
+    void emission_follows_its_switch()
+    {
+        QFETCH(int, type);
+        QVERIFY(b->ready());
+        const QString error = b->output_follows(b->channel_of(type));
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+    }
+};
+
+QTEST_MAIN(tst_operator_pulsed)
+#include "tst_operator_pulsed.moc"
