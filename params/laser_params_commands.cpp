@@ -90,13 +90,16 @@ const field_16 responsivity_field{"Monitor responsivity", cw_family | pulsed_fam
                                   &driver_data::frame_set_responsivity, hundredths_truncated};
 const field_16 tec_current_field{"TEC current limit", cw_family, false, &driver_data::frame_set_tec_current_max, tenths};
 
+// Each builder takes the input's value at the click: the refresh may reload
+// the inputs during the wait before the frame is built, and the board must
+// get what the operator clicked SET with.
 auto builder_16(const QDoubleSpinBox *spin, const field_16 &field)
 {
-    return [spin, &field](laser_worker *w, int32_t type, uint8_t *buf, uint32_t *len) {
+    const double v = spin->value();
+    return [v, &field](laser_worker *w, int32_t type, uint8_t *buf, uint32_t *len) {
         int32_t address = 0;
         if (!record_address(w, type, field.families, &address))
             return false;
-        const double v = spin->value();
         const float value = field.precise_temperature && is_precision_cw(type) ? float(v * 100.0) : float(v);
         if (!fits(field.wire(value), max_16, field.what))
             return false;
@@ -110,10 +113,10 @@ auto builder_16(const QDoubleSpinBox *spin, const field_16 &field)
 // hundredths; the builder takes tenths, so the rest is scaled here.
 auto cw_current_builder(const QDoubleSpinBox *spin, bool max)
 {
-    return [spin, max](laser_worker *w, int32_t type, uint8_t *buf, uint32_t *len) {
+    const double v = spin->value();
+    return [v, max](laser_worker *w, int32_t type, uint8_t *buf, uint32_t *len) {
         if (type != 8 && type != 10 && type != 14 && type != 15)
             return false;
-        const double v = spin->value();
         const bool tenths_on_wire = (type == 8 || type == 14) && w->cw_record.new_units != 0;
         const float value = tenths_on_wire ? float(v) : float(v * 10.0);
         if (max)
@@ -175,11 +178,10 @@ void laser_params::on_mon_set_but_clicked()
 void laser_params::on_cur_max_set_but_clicked()
 {
     const auto cw = cw_current_builder(ui->cur_max_spin, true);
-    const QDoubleSpinBox *spin = ui->cur_max_spin;
-    send_sequence([cw, spin](laser_worker *w, int32_t type, uint8_t *buf, uint32_t *len) {
+    const float value = float(ui->cur_max_spin->value());
+    send_sequence([cw, value](laser_worker *w, int32_t type, uint8_t *buf, uint32_t *len) {
         if (type != 18)
             return cw(w, type, buf, len);
-        const float value = float(spin->value());
         if (!fits(rounded_32(value, 100.0), max_16, "Maximum current"))
             return false;
         w->power_record.frame_set_current_max(value, buf, len);
@@ -217,11 +219,10 @@ void laser_params::on_temp_min_set_but_clicked()
 // a reset.
 void laser_params::on_can_set_but_clicked()
 {
-    const QDoubleSpinBox *spin = ui->can_set_spin;
-    send_sequence([spin](laser_worker *w, int32_t type, uint8_t *buf, uint32_t *len) {
+    const int32_t address = value_encoding::truncated(float(ui->can_set_spin->value()));
+    send_sequence([address](laser_worker *w, int32_t type, uint8_t *buf, uint32_t *len) {
         if (type == -1)
             return false;
-        const int32_t address = value_encoding::truncated(float(spin->value()));
         if (!fits(address, max_8, "CAN address"))
             return false;
         w->cw_record.frame_set_address(uint8_t(address), buf, len);
@@ -238,9 +239,8 @@ void laser_params::on_max_tec_curr_set_but_clicked()
 // every type through the CW record, as the boards expect it.
 void laser_params::on_TEC_checkbox_clicked(bool checked)
 {
-    const QDoubleSpinBox *spin = ui->max_tec_curr_spin;
-    send_sequence([spin, checked](laser_worker *w, int32_t, uint8_t *buf, uint32_t *len) {
-        const float value = checked ? float(spin->value()) : 0.1f;
+    const float value = checked ? float(ui->max_tec_curr_spin->value()) : 0.1f;
+    send_sequence([value](laser_worker *w, int32_t, uint8_t *buf, uint32_t *len) {
         if (!fits(tenths(value), max_16, "TEC current limit"))
             return false;
         w->cw_record.frame_set_tec_current_max(value, buf, len);
