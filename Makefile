@@ -5,7 +5,7 @@ BUILD ?= build
 SUDO  := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 PKGS  := $(shell grep -v '^\#' deps.txt)
 
-.PHONY: all deps configure build run test sanitize bench fuzz clean screenshots demo demo-mini
+.PHONY: all deps configure build run test sanitize bench fuzz clean screenshots docs-images demo demo-mini
 
 all: build
 
@@ -56,6 +56,12 @@ screenshots: build
 	xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" ./$(BUILD)/tools/render_form/render_form $(BUILD)/screenshots
 	xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" ./$(BUILD)/tools/render_pages/render_pages $(BUILD)/screenshots
 	xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" ./$(BUILD)/tools/render_params/render_params $(BUILD)/screenshots
+
+# The README's pictures (docs/images, committed): the program running against
+# ten boards of the simulated bench, under a virtual X display.
+docs-images: build
+	mkdir -p docs/images
+	xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" ./$(BUILD)/tools/render_docs/render_docs docs/images
 
 # Short bounded run of every fuzz target (clang's libFuzzer, with sanitizers).
 FUZZ_SECONDS ?= 60

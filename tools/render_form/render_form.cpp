@@ -1,41 +1,23 @@
-// Renders each page of the main window, and the first channel page at its
-// full size, to PNG files: render_form <output folder>.
+// Renders each page of the main window, and the first channel page unfolded
+// at its full size, to PNG files: render_form <output folder>.
 // Run under a display (make screenshots uses Xvfb) or with -platform offscreen.
 
 #include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QPixmap>
+#include <QGroupBox>
+#include <QScrollArea>
 #include <QStackedWidget>
-#include <QTextStream>
-
-#include <cstdio>
+#include <QTimer>
 
 #include "app/mainwindow.h"
 #include "app/program_font.h"
 #include "app/resources.h"
+#include "channel/laser_object.h"
+#include "forms/mainwindow_form.h"
+#include "tools/render_common/picture.h"
 
 namespace {
 
-// Lets pending layout, polish and paint events run.
-void settle()
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 200)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-}
-
-bool save(QWidget *w, const QString &path)
-{
-    const QPixmap shot = w->grab();
-    if (shot.isNull() || !shot.save(path, "PNG")) {
-        std::fprintf(stderr, "render_form: could not write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s (%d x %d)\n", qPrintable(path), shot.width(), shot.height());
-    return true;
-}
+const char tool[] = "render_form";
 
 } // namespace
 
@@ -45,15 +27,13 @@ int main(int argc, char *argv[])
     // Exactly the program's font, so the pictures show what the program shows.
     apply_program_font();
     lumatrex_init_resources();
-    const QString out_dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
-    if (!QDir().mkpath(out_dir)) {
-        std::fprintf(stderr, "render_form: cannot create %s\n", qPrintable(out_dir));
+    const QString out_dir = picture::output_folder(argc, argv, tool);
+    if (out_dir.isEmpty())
         return 1;
-    }
 
     MainWindow window;
     window.show();
-    settle();
+    picture::settle();
 
     auto *stack = window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
     if (!stack)
@@ -63,26 +43,31 @@ int main(int argc, char *argv[])
     bool ok = true;
     for (int i = 0; i < stack->count() && i < 4; ++i) {
         stack->setCurrentIndex(i);
-        settle();
-        ok &= save(&window, out_dir + QLatin1Char('/') + QLatin1String(page_files[i]));
+        picture::settle();
+        ok &= picture::save(&window, out_dir, page_files[i], tool);
     }
 
     // The seed-laser panel is placed by fixed geometry and is taller than the
     // window; draw it whole as well.
     stack->setCurrentIndex(0);
-    settle();
-    if (QWidget *seed = window.findChild<QWidget *>(QStringLiteral("velmor_widget")))
-        ok &= save(seed, out_dir + QStringLiteral("/page0_seed_laser_panel.png"));
-    else
-        ok = false;
+    picture::settle();
+    ok &= picture::save(window.findChild<QWidget *>(QStringLiteral("velmor_widget")), out_dir,
+                        "page0_seed_laser_panel.png", tool);
 
     // The first channel page with both of its blocks, at the size the
-    // channel list gives it (taller than the window shows at once).
+    // channel list gives it. The window starts with every page folded and,
+    // with no board, hides both blocks at every view tick, and greys the
+    // channel list while disconnected: unfold it by hand with the ticks
+    // stopped, in the look it has when connected.
+    window.view_update_timer->stop();
+    window.ui->scrollArea->setEnabled(true);
     stack->setCurrentIndex(1);
-    settle();
-    if (QWidget *page = window.findChild<QWidget *>(QStringLiteral("laser_widget")))
-        ok &= save(page, out_dir + QStringLiteral("/channel_page.png"));
-    else
-        ok = false;
+    laser_object *first = window.lasers[0];
+    first->page->show();
+    first->laser_group->show();
+    first->cw_widget->show();
+    first->ps_ns_widget->show();
+    picture::settle();
+    ok &= picture::save(first->page, out_dir, "channel_page.png", tool);
     return ok ? 0 : 1;
 }

@@ -5,13 +5,9 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QMainWindow>
-#include <QPixmap>
 #include <QTimer>
 
-#include <cstdio>
 #include <memory>
 
 #include "app/program_font.h"
@@ -20,8 +16,11 @@
 #include "comm/laser_worker.h"
 #include "forms/main_form.h"
 #include "forms/mainwindow_form.h"
+#include "tools/render_common/picture.h"
 
 namespace {
+
+const char tool[] = "render_pages";
 
 // Pulsed readings as the decoder leaves them: the voltage reads 0 while
 // the output is off, and each first reading arms its record marker once.
@@ -165,15 +164,6 @@ const page_shot shots[] = {
     {"channel_no_device.png", -1, [](laser_object &) {}},
 };
 
-// Lets pending layout, polish and paint events run.
-void settle()
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 200)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-}
-
 bool render(const page_shot &shot, const QString &out_dir)
 {
     QMainWindow window;
@@ -203,17 +193,11 @@ bool render(const page_shot &shot, const QString &out_dir)
         shot.fill(*ch);
         ch->view_update();
     }
-    settle();
+    picture::settle();
 
-    const QString path = out_dir + QLatin1Char('/') + QLatin1String(shot.file);
-    const QPixmap picture = page->grab();
+    const bool saved = picture::save(page, out_dir, shot.file, tool);
     delete ch->worker;
-    if (picture.isNull() || !picture.save(path, "PNG")) {
-        std::fprintf(stderr, "render_pages: could not write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s (%d x %d)\n", qPrintable(path), picture.width(), picture.height());
-    return true;
+    return saved;
 }
 
 } // namespace
@@ -224,11 +208,9 @@ int main(int argc, char *argv[])
     // Exactly the program's font, so the pictures show what the program shows.
     apply_program_font();
     lumatrex_init_resources();
-    const QString out_dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
-    if (!QDir().mkpath(out_dir)) {
-        std::fprintf(stderr, "render_pages: cannot create %s\n", qPrintable(out_dir));
+    const QString out_dir = picture::output_folder(argc, argv, tool);
+    if (out_dir.isEmpty())
         return 1;
-    }
 
     // A page whose readings open a box by themselves must not stop the run.
     QTimer answer;

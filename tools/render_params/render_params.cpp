@@ -3,11 +3,7 @@
 // Run under a display (make screenshots uses Xvfb) or with -platform offscreen.
 
 #include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QPixmap>
 
-#include <cstdio>
 #include <functional>
 
 #include "app/program_font.h"
@@ -15,17 +11,11 @@
 #include "channel/laser_object.h"
 #include "comm/laser_worker.h"
 #include "params/laser_params.h"
+#include "tools/render_common/picture.h"
 
 namespace {
 
-// Lets the refresh ticks run: the window takes its size one tick after its rows.
-void settle()
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 300)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-}
+const char tool[] = "render_params";
 
 struct layout_case
 {
@@ -42,11 +32,9 @@ int main(int argc, char *argv[])
     // Exactly the program's font, so the pictures show what the program shows.
     apply_program_font();
     lumatrex_init_resources();
-    const QString out_dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
-    if (!QDir().mkpath(out_dir)) {
-        std::fprintf(stderr, "render_params: cannot create %s\n", qPrintable(out_dir));
+    const QString out_dir = picture::output_folder(argc, argv, tool);
+    if (out_dir.isEmpty())
         return 1;
-    }
 
     const layout_case cases[] = {
         {"params_cw_tec.png", 10,
@@ -88,15 +76,9 @@ int main(int argc, char *argv[])
         window.channel = &channel;
         window.load_spin_boxes();
         window.show();
-        settle();
-        const QString path = out_dir + QLatin1Char('/') + QLatin1String(c.file);
-        const QPixmap shot = window.grab();
-        if (shot.isNull() || !shot.save(path, "PNG")) {
-            std::fprintf(stderr, "render_params: could not write %s\n", qPrintable(path));
-            ok = false;
-            continue;
-        }
-        std::printf("%s (%d x %d)\n", qPrintable(path), shot.width(), shot.height());
+        // The window takes its size one refresh tick after its rows.
+        picture::settle(300);
+        ok &= picture::save(&window, out_dir, c.file, tool);
     }
     return ok ? 0 : 1;
 }
