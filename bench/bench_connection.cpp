@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
@@ -26,7 +25,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <unistd.h>
 #include <vector>
 
 #include "app/mainwindow.h"
@@ -34,6 +32,7 @@
 #include "forms/mainwindow_form.h"
 #include "support/bench_line.h"
 #include "support/bench_settings.h"
+#include "support/program_process.h"
 
 namespace {
 
@@ -82,19 +81,6 @@ QString status(const MainWindow &w)
     return w.ui->connection_status_label->text();
 }
 
-// CPU seconds (user + system) of a process, from /proc.
-double cpu_seconds(qint64 pid)
-{
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray stat = f.readAll();
-    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return -1;
-    return (fields[11].toDouble() + fields[12].toDouble()) / double(sysconf(_SC_CLK_TCK));
-}
-
 // The installed program and bench, one process each.
 double program_cpu_share(const QString &folder)
 {
@@ -111,28 +97,16 @@ double program_cpu_share(const QString &folder)
     write_bench_settings(channels(), port, true);
 
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LUMATREX_EXTRA_PORTS"), port);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    program.setProcessEnvironment(env);
-    program.setWorkingDirectory(folder);
-    program.setProcessChannelMode(QProcess::MergedChannels);
-    program.start(dir + QStringLiteral("/lumatrex"), QStringList());
+    start_on_bench(program, dir + QStringLiteral("/lumatrex"), port, folder);
     QByteArray log;
-    const bool up = wait_for(
-        [&] {
-            log += program.readAll();
-            return log.contains("serial port is opened SUCCESSFULLY");
-        },
-        30000);
     double share = -1;
-    if (up) {
+    if (wait_port_open(program, &log)) {
         QTest::qWait(4000); // the workers' start delay and the first passes
-        const double cpu0 = cpu_seconds(program.processId());
+        const double cpu0 = process_cpu_seconds(program.processId());
         QElapsedTimer wall;
         wall.start();
         QTest::qWait(20000);
-        share = (cpu_seconds(program.processId()) - cpu0) / (wall.nsecsElapsed() / 1e9);
+        share = (process_cpu_seconds(program.processId()) - cpu0) / (wall.nsecsElapsed() / 1e9);
     }
     program.terminate();
     program.waitForFinished(20000);

@@ -24,7 +24,7 @@
 #include "sim/sim_bus.h"
 #include "support/bench_settings.h"
 #include "support/operator_bench.h"
-#include "support/process_stats.h"
+#include "support/program_process.h"
 
 namespace {
 
@@ -121,21 +121,10 @@ bool cpu_and_memory(double minutes)
     write_bench_settings(channels, bench.path(), true);
 
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LUMATREX_EXTRA_PORTS"), bench.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    program.setProcessEnvironment(env);
-    program.setWorkingDirectory(folder.path());
-    program.setProcessChannelMode(QProcess::MergedChannels);
-    program.start(QCoreApplication::applicationDirPath() + QStringLiteral("/lumatrex"), QStringList());
+    start_on_bench(program, QCoreApplication::applicationDirPath() + QStringLiteral("/lumatrex"), bench.path(),
+                   folder.path());
     QByteArray log;
-    const bool up = wait_for(
-        [&] {
-            log += program.readAll();
-            return log.contains("serial port is opened SUCCESSFULLY");
-        },
-        30000);
-    if (!up) {
+    if (!wait_port_open(program, &log)) {
         std::fprintf(stderr, "bench_operator: the program did not connect\n%s", log.constData());
         return false;
     }

@@ -5,9 +5,7 @@
 
 #include <QtTest>
 
-#include <memory>
-
-#include "support/operator_bench.h"
+#include "support/operator_suite.h"
 
 namespace {
 
@@ -41,27 +39,16 @@ const QList<board_reading> readings{
 
 } // namespace
 
-class tst_operator_cw_power : public QObject
+class tst_operator_cw_power : public family_suite
 {
     Q_OBJECT
 
-    std::unique_ptr<operator_bench> b;
-    QString fill_error;
+public:
+    tst_operator_cw_power() : family_suite(bench_types, readings) {}
 
-private slots:
-    // Connected once for every test here, so each row may also run alone.
-    void initTestCase()
+protected:
+    void add_set_points() override
     {
-        b = std::make_unique<operator_bench>(bench_types);
-        fill_error = b->connect_and_fill(readings, 4);
-    }
-    void cleanupTestCase() { b.reset(); }
-
-    void connect_fills_the_pages() { QVERIFY2(fill_error.isEmpty(), qPrintable(fill_error)); }
-
-    void set_point_data()
-    {
-        set_point_columns();
         const QString deg = QStringLiteral(" °C");
         // Sixteen-bit tenths of a mA; the temperature truncated to tenths.
         QTest::newRow("8 current") << 8 << "" << "curr_spin" << "99.9" << 0x91 << 99.9 << "curr_label" << "99.9 mA";
@@ -94,27 +81,6 @@ private slots:
         QTest::newRow("18 current") << 18 << "" << "curr_spin" << "7.5" << 0x91 << 7.5 << "curr_label" << "7.50 A";
         QTest::newRow("18 mode") << 18 << "" << "cw_mode_combo" << "Mode CW" << 0xA4 << 0.0 << "cw_mode_label"
                                  << "Mode CW";
-    }
-
-    void set_point()
-    {
-        const QString error = set_point_row(*b);
-        QVERIFY2(error.isEmpty(), qPrintable(error));
-    }
-
-    void output_follows_its_switch_data()
-    {
-        QTest::addColumn<int>("type");
-        for (int type : bench_types)
-            QTest::newRow(qPrintable(QString::number(type))) << type;
-    }
-
-    void output_follows_its_switch()
-    {
-        QFETCH(int, type);
-        QVERIFY(b->ready());
-        const QString error = b->output_follows(b->channel_of(type));
-        QVERIFY2(error.isEmpty(), qPrintable(error));
     }
 };
 

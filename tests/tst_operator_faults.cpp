@@ -11,13 +11,11 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <memory>
-
 #include "app/mainwindow.h"
 #include "channel/laser_object.h"
 #include "comm/serial_object.h"
 #include "support/modal_answer.h"
-#include "support/operator_bench.h"
+#include "support/operator_suite.h"
 
 namespace {
 
@@ -25,23 +23,14 @@ const QList<int> bench_types{16, 18, 8};
 
 } // namespace
 
-class tst_operator_faults : public QObject
+class tst_operator_faults : public operator_suite
 {
     Q_OBJECT
 
-    std::unique_ptr<operator_bench> b;
-    QString fill_error;
+public:
+    tst_operator_faults() : operator_suite(bench_types) {}
 
 private slots:
-    void initTestCase()
-    {
-        b = std::make_unique<operator_bench>(bench_types);
-        fill_error = b->connect_by_button();
-        if (fill_error.isEmpty())
-            fill_error = b->wait_pages_ready();
-    }
-    void cleanupTestCase() { b.reset(); }
-
     void fault_box_once_per_episode_data()
     {
         QTest::addColumn<int>("type");
@@ -55,7 +44,7 @@ private slots:
     {
         QFETCH(int, type);
         QFETCH(QString, texts);
-        QVERIFY2(fill_error.isEmpty(), qPrintable(fill_error));
+        QVERIFY(b->ready());
         const int ch = b->channel_of(type);
         const QString who = b->describe(ch);
         sim_board &board = b->board(ch);
@@ -90,7 +79,7 @@ private slots:
 
     void silent_board_shows_no_device_and_returns()
     {
-        QVERIFY2(fill_error.isEmpty(), qPrintable(fill_error));
+        QVERIFY(b->ready());
         const int ch = b->channel_of(8);
         sim_board &board = b->board(ch);
         laser_object *c = b->channel(ch);

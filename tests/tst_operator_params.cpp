@@ -10,12 +10,10 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include <memory>
-
 #include "app/mainwindow.h"
 #include "channel/laser_object.h"
 #include "params/laser_params.h"
-#include "support/operator_bench.h"
+#include "support/operator_suite.h"
 
 namespace {
 
@@ -41,13 +39,14 @@ const parameter parameters[] = {
 
 } // namespace
 
-class tst_operator_params : public QObject
+class tst_operator_params : public operator_suite
 {
     Q_OBJECT
 
-    std::unique_ptr<operator_bench> b;
-    QString fill_error;
+public:
+    tst_operator_params() : operator_suite(bench_types) {}
 
+private:
     template <typename W>
     W *in_window(const char *name) const
     {
@@ -55,15 +54,6 @@ class tst_operator_params : public QObject
     }
 
 private slots:
-    void initTestCase()
-    {
-        b = std::make_unique<operator_bench>(bench_types);
-        fill_error = b->connect_by_button();
-        if (fill_error.isEmpty())
-            fill_error = b->wait_pages_ready();
-    }
-    void cleanupTestCase() { b.reset(); }
-
     void limits_set_in_the_window_data()
     {
         QTest::addColumn<int>("type");
@@ -77,7 +67,7 @@ private slots:
     {
         QFETCH(int, type);
         QFETCH(QString, page_limit);
-        QVERIFY2(fill_error.isEmpty(), qPrintable(fill_error));
+        QVERIFY(b->ready());
         const int ch = b->channel_of(type);
         laser_object *c = b->channel(ch);
         QTest::mouseClick(c->config_button, Qt::LeftButton);

@@ -6,9 +6,7 @@
 
 #include <QtTest>
 
-#include <memory>
-
-#include "support/operator_bench.h"
+#include "support/operator_suite.h"
 
 namespace {
 
@@ -38,27 +36,16 @@ const QList<board_reading> readings{
 
 } // namespace
 
-class tst_operator_pulsed : public QObject
+class tst_operator_pulsed : public family_suite
 {
     Q_OBJECT
 
-    std::unique_ptr<operator_bench> b;
-    QString fill_error;
+public:
+    tst_operator_pulsed() : family_suite(bench_types, readings) {}
 
-private slots:
-    // Connected once for every test here, so each row may also run alone.
-    void initTestCase()
+protected:
+    void add_set_points() override
     {
-        b = std::make_unique<operator_bench>(bench_types);
-        fill_error = b->connect_and_fill(readings, 4);
-    }
-    void cleanupTestCase() { b.reset(); }
-
-    void connect_fills_the_pages() { QVERIFY2(fill_error.isEmpty(), qPrintable(fill_error)); }
-
-    void set_point_data()
-    {
-        set_point_columns();
         const QString deg = QStringLiteral(" °C");
         // The voltage reads 0 while emission is off: shown with it on.
         QTest::newRow("7 voltage") << 7 << "on" << "volt_spin" << "22.5" << 0x98 << 22.5 << "pulse_volt_label"
@@ -112,27 +99,6 @@ private slots:
         QTest::newRow("21 burst") << 21 << "" << "mode_combo" << "Int: Burst" << 0xA4 << 0.0 << "mode_label"
                                   << "Int: Burst";
         QTest::newRow("21 N") << 21 << "" << "pulse_gated_spin" << "3" << 0xB4 << 3.0 << "N_label" << "3";
-    }
-
-    void set_point()
-    {
-        const QString error = set_point_row(*b);
-        QVERIFY2(error.isEmpty(), qPrintable(error));
-    }
-
-    void emission_follows_its_switch_data()
-    {
-        QTest::addColumn<int>("type");
-        for (int type : bench_types)
-            QTest::newRow(qPrintable(QString::number(type))) << type;
-    }
-
-    void emission_follows_its_switch()
-    {
-        QFETCH(int, type);
-        QVERIFY(b->ready());
-        const QString error = b->output_follows(b->channel_of(type));
-        QVERIFY2(error.isEmpty(), qPrintable(error));
     }
 };
 

@@ -25,6 +25,7 @@
 #include "support/bench_settings.h"
 #include "support/modal_answer.h"
 #include "support/operator_bench.h"
+#include "support/program_process.h"
 #include "support/settings_folder.h"
 
 namespace {
@@ -104,14 +105,8 @@ private slots:
             bench.adapter()->clear_log();
 
             QProcess program;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QLatin1String(child_mode), QStringLiteral("1"));
-            env.insert(QStringLiteral("LUMATREX_EXTRA_PORTS"), bench.path());
-            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-            program.setProcessEnvironment(env);
-            program.setWorkingDirectory(folder.path());
-            program.setProcessChannelMode(QProcess::MergedChannels);
-            program.start(QCoreApplication::applicationFilePath(), QStringList());
+            start_on_bench(program, QCoreApplication::applicationFilePath(), bench.path(), folder.path(),
+                           {{QLatin1String(child_mode), QStringLiteral("1")}});
             QVERIFY(program.waitForStarted(30000));
             const bool ended = program.waitForFinished(120000);
             const QString log = QString::fromLocal8Bit(program.readAll());
