@@ -60,11 +60,12 @@ double percentile(std::vector<double> v, double p)
 // Phase 1: 100 set points through the pages of the program in this process.
 bool set_point_latency()
 {
-    operator_bench b(ten_types);
-    // Written by the adapter's thread when the awaited frame arrives.
+    // The frame awaited (written here) and the time it arrived (written by
+    // the adapter's thread); made first, so that they outlive the bench.
     std::atomic<int> awaited_id{-1};
     std::atomic<int> awaited_code{-1};
     std::atomic<int64_t> arrived_ns{0};
+    operator_bench b(ten_types);
     QObject::connect(
         b.bench.adapter(), &slcan_adapter::line_received, b.bench.adapter(),
         [&](const QByteArray &line) {

@@ -42,10 +42,11 @@ class tst_stress_connection : public QObject
 private slots:
     void connect_and_disconnect_fifty_times()
     {
+        // Written on the adapter's thread for each request it reads; made
+        // first, so that it outlives the bench.
+        std::atomic<int> requests{0};
         operator_bench b(ten_types);
         MainWindow *w = b.window.get();
-        // Written on the adapter's thread for each request it reads.
-        std::atomic<int> requests{0};
         QObject::connect(
             b.bench.adapter(), &slcan_adapter::line_received, b.bench.adapter(),
             [&requests](const QByteArray &line) { requests += line.startsWith('t'); }, Qt::DirectConnection);
