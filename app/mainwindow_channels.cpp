@@ -85,15 +85,8 @@ void MainWindow::apply_system_configuration()
     for (int i = 0; i < channel_total; ++i) {
         const int32_t address = (ui->*channel_rows[i].address)->text().toInt(nullptr, 10);
         laser_object *channel = lasers[i];
-        laser_worker *w = channel->worker;
         channel->can_address = address;
-        w->cw_record.can_address = address;
-        w->ns_table_record.can_address = address;
-        w->ps_table_record.can_address = address;
-        w->dcdc_record.can_address = address;
-        w->power_record.can_address = address;
-        w->ps_record.can_address = address;
-        w->ns_record.can_address = address;
+        channel->worker->set_records_address(address);
     }
 }
 

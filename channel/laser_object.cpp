@@ -14,13 +14,7 @@ laser_object::laser_object(QObject *parent, int32_t address, QWidget *page_widge
     worker = new laser_worker();
 
     can_address = address;
-    worker->cw_record.can_address = address;
-    worker->ps_table_record.can_address = address;
-    worker->ns_table_record.can_address = address;
-    worker->dcdc_record.can_address = address;
-    worker->power_record.can_address = address;
-    worker->ps_record.can_address = address;
-    worker->ns_record.can_address = address;
+    worker->set_records_address(address);
 
     // The first view tick shows the container of the reported driver type.
     if (cw_widget)

@@ -24,6 +24,17 @@ laser_worker::~laser_worker()
     wait();
 }
 
+void laser_worker::set_records_address(int32_t address)
+{
+    cw_record.can_address = address;
+    ps_table_record.can_address = address;
+    ns_table_record.can_address = address;
+    dcdc_record.can_address = address;
+    power_record.can_address = address;
+    ps_record.can_address = address;
+    ns_record.can_address = address;
+}
+
 void laser_worker::start_polling()
 {
     running.store(true);

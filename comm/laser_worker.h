@@ -38,6 +38,9 @@ public:
     void start_polling();
     // Clears running; the loop ends after the pass under way and its sleep.
     void stop_polling();
+    // The channel's CAN address into all seven records: the identifier of
+    // every frame they build. Written on the GUI thread, one atomic store each.
+    void set_records_address(int32_t address);
 
     std::atomic<bool> running{false};
     std::atomic<bool> detail_poll{false};

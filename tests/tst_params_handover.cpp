@@ -98,6 +98,8 @@ private slots:
         ui->connect_button_2->click();
         QTRY_VERIFY_WITH_TIMEOUT(window->connected, 20000);
         QTRY_COMPARE_WITH_TIMEOUT(window->lasers[chosen - 1]->worker->device_type.load(), 8, 20000);
+        // The address reply follows the type reply; the window loads it.
+        QTRY_COMPARE_WITH_TIMEOUT(window->lasers[chosen - 1]->worker->device_address.load(), chosen, 20000);
     }
 
     void cleanupTestCase()

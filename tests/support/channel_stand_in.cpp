@@ -13,13 +13,7 @@ channel_stand_in::channel_stand_in(int address)
 void channel_stand_in::set_address(int address)
 {
     can_address = address;
-    worker.cw_record.can_address = address;
-    worker.ps_table_record.can_address = address;
-    worker.ns_table_record.can_address = address;
-    worker.dcdc_record.can_address = address;
-    worker.power_record.can_address = address;
-    worker.ps_record.can_address = address;
-    worker.ns_record.can_address = address;
+    worker.set_records_address(address);
 }
 
 int channel_stand_in::codes_seen(uint32_t code) const
