@@ -143,6 +143,10 @@ public:
     // clear since (DC/DC and power pages).
     int32_t dcdc_fail_latch = 0;
     int32_t power_fail_latch = 0;
+    // A DC/DC board's input voltage has been reported since its type was:
+    // until then the record holds 0 V, which is no reading, and the page
+    // must not warn of an output above 80 % of it.
+    bool dcdc_input_voltage_read = false;
     // Highest reachable rate (Hz) of the last refresh of this type-21 page;
     // -1 while the width gives none, so the next valid rate rebuilds.
     float ns_last_max_rate = 0.0f;

@@ -306,8 +306,11 @@ void laser_object::handle_rx_can_message(const serial_message_struct *msg)
     const uint32_t code = m.data[0];
 
     // The stages in this order, each with the type as it stands then.
-    if (family_of(w.device_type) == driver_family::dcdc)
+    if (family_of(w.device_type) == driver_family::dcdc) {
         decode_dcdc(*this, w.dcdc_record, m);
+        if (code == cmd_get_power)
+            dcdc_input_voltage_read = true;
+    }
 
     switch (w.device_type.load()) {
     case 18:
@@ -332,6 +335,7 @@ void laser_object::handle_rx_can_message(const serial_message_struct *msg)
         if (reported != type) {
             w.type_changed = true;
             w.cw_record.new_units = 0;
+            dcdc_input_voltage_read = false;
             arm_markers(*this, w, reported);
         }
         w.heartbeat = true;

@@ -102,7 +102,7 @@ void laser_object::dcdc_view_update()
     const float bar_current_max = r.current_max;
     curr_label->setText(number_text(r.current, 1, amps));
 
-    if (on) {
+    if (on && dcdc_input_voltage_read) {
         // Both voltages 0 give no number, which is not above 0.8; an input of
         // 0 under a positive output gives +infinity, which is.
         const double ratio = static_cast<double>(r.output_voltage) / static_cast<double>(r.input_voltage);

@@ -54,6 +54,7 @@ private slots:
         r.faults = uint16_t(faults);
         r.current = 7.0f;
         change_type(11);
+        ch->dcdc_input_voltage_read = true; // the board has reported its input
         ch->view_update();
         QCOMPARE(int(r.warnings), warnings);
         QCOMPARE(r.current_max, current_max);
@@ -63,6 +64,25 @@ private slots:
         QCOMPARE(ch->fail_butt->isVisible(), !title.isEmpty());
         QCOMPARE(ch->err_clr_butt->isVisible(), faults != 0);
         QCOMPARE(ch->curr_label->styleSheet().contains(QStringLiteral("red")), warnings != 0);
+    }
+
+    // A board that is on when the link comes up reports its output voltage
+    // before its input voltage: a tick between the two replies must not take
+    // the input's 0 V start value for a reading and warn.
+    void no_warning_before_the_input_is_read()
+    {
+        using channel_fixture::feed;
+        feed(*ch, 0xD0, 11);
+        feed(*ch, 0x90, 1);
+        feed(*ch, 0xA6, 240); // 24.0 V out
+        ch->view_update();
+        QCOMPARE(int(ch->worker->dcdc_record.warnings), 0);
+        feed(*ch, 0x94, 0); // the board does report 0 V in
+        ch->view_update();
+        QCOMPARE(int(ch->worker->dcdc_record.warnings), 0x100);
+        feed(*ch, 0xD0, 16); // a new type: its input is unread again
+        ch->view_update();
+        QCOMPARE(int(ch->worker->dcdc_record.warnings), 0);
     }
 
     // Once lowered, the limit stays for the run; bit 9 goes with the voltage.
