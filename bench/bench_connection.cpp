@@ -33,6 +33,7 @@
 #include "support/bench_line.h"
 #include "support/bench_settings.h"
 #include "support/program_process.h"
+#include "support/bench_figures.h"
 
 namespace {
 
@@ -55,12 +56,6 @@ uint8_t output_code(int type)
 constexpr double line_frames_per_s = 523.0; // 115200 baud, 22 characters of 10 bits
 
 using steady = std::chrono::steady_clock;
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // The ten channels at the boards' addresses.
 QList<QPair<int, int>> channels()

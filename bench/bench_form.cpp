@@ -4,40 +4,21 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QMainWindow>
 #include <QtTest>
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 #include "forms/main_form.h"
 #include "forms/mainwindow_form.h"
 
 #include "app/resources.h"
+#include "support/bench_figures.h"
 
 namespace {
-
-long rss_kib()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> fields = f.readAll().split(' ');
-    if (fields.size() < 2)
-        return -1;
-    return fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 double ms(const QElapsedTimer &t) { return t.nsecsElapsed() / 1e6; }
 
@@ -59,14 +40,14 @@ int main(int argc, char *argv[])
         auto window = std::make_unique<QMainWindow>();
         auto ui = std::make_unique<Ui_MainWindow>();
         if (run == 0)
-            rss_before = rss_kib();
+            rss_before = own_resident_kib();
 
         QElapsedTimer t;
         t.start();
         build_main_form(ui.get(), window.get());
         create_ms.push_back(ms(t));
         if (run == 0) {
-            rss_created = rss_kib();
+            rss_created = own_resident_kib();
             objects = window->findChildren<QObject *>().size();
         }
 
@@ -77,7 +58,7 @@ int main(int argc, char *argv[])
         QCoreApplication::processEvents();
         show_ms.push_back(ms(t));
         if (run == 0)
-            rss_shown = rss_kib();
+            rss_shown = own_resident_kib();
     }
 
     const double create_median = median(create_ms);

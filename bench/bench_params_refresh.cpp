@@ -16,17 +16,12 @@
 #include "channel/laser_object.h"
 #include "comm/laser_worker.h"
 #include "params/laser_params.h"
+#include "support/bench_figures.h"
 
 namespace {
 
 constexpr int ticks = 1000;
 constexpr double period_us = 40000.0;
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return (v[v.size() / 2] + v[(v.size() - 1) / 2]) / 2;
-}
 
 struct figures
 {

@@ -5,14 +5,12 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
 #include <cstdio>
-#include <unistd.h>
 #include <vector>
 
 #include "app/mainwindow.h"
@@ -20,23 +18,9 @@
 #include "channel/laser_object.h"
 #include "comm/laser_worker.h"
 #include "params/laser_params.h"
+#include "support/bench_figures.h"
 
 namespace {
-
-long rss_kib()
-{
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> fields = f.readAll().split(' ');
-    return fields.size() < 2 ? -1 : fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // As main does it, up to the shown window; prints the resident memory.
 int run_program_start(int argc, char *argv[])
@@ -50,7 +34,7 @@ int run_program_start(int argc, char *argv[])
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;
     QCoreApplication::processEvents();
-    std::printf("shown %ld\n", rss_kib());
+    std::printf("shown %ld\n", own_resident_kib());
     std::fflush(stdout);
     window.end_threads();
     return 0;

@@ -21,6 +21,7 @@
 #include "comm/laser_worker.h"
 #include "forms/main_form.h"
 #include "forms/mainwindow_form.h"
+#include "support/bench_figures.h"
 
 namespace {
 
@@ -37,13 +38,6 @@ const int32_t page_types[channel_count] = {8, 10, 14, 15, 11, 16, 18, 8, 16, 18}
 // Every pulsed type twice, burst on the table types.
 const int32_t pulsed_types[channel_count] = {6, 13, 21, 7, 20, 6, 13, 21, 7, 20};
 const int32_t no_device_types[channel_count] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 template <typename record_t>
 void fill_pulsed(record_t &r, float volts, int32_t rate)
