@@ -14,12 +14,17 @@
 // at the ends of the 32-bit range, or has its output on at start.
 // --direct: no adapter in front (mini-USB mode); one board at most, which
 // takes every frame.
+// --demo puts the ten boards of the demonstration bench on the bus (named,
+// with their set points, live: sim/demo_boards); --demo-mini its mini-USB
+// board alone, direct. With --demo-channels the program prints, for either,
+// one line per board, "ADDRESS NAME", and ends.
 #include <QCoreApplication>
 #include <QStringList>
 #include <cstdint>
 #include <cstdio>
 #include <utility>
 
+#include "sim/demo_boards.h"
 #include "sim/sim_bus.h"
 #include "sim/slcan_adapter.h"
 
@@ -94,7 +99,10 @@ void print_usage()
     std::fprintf(stderr, "usage: lumatrex_sim [--direct]");
     for (const board_switch &s : board_switches)
         std::fprintf(stderr, " [%s TYPE:ADDRESS ...]", s.name);
+    std::fprintf(stderr, " [--demo | --demo-mini [--demo-channels]]");
     std::fprintf(stderr, "\n  --direct: no adapter in front (mini-USB mode), one board at most\n");
+    std::fprintf(stderr, "  --demo, --demo-mini: the demonstration's ten boards, or its mini-USB board (direct)\n"
+                         "  --demo-channels: print \"ADDRESS NAME\" for each of them and end\n");
     for (const board_switch &s : board_switches)
         std::fprintf(stderr, "  %s TYPE:ADDRESS: %s\n", s.name, s.help);
 }
@@ -117,6 +125,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     bool direct = false;
+    int demo = 0; // 1: the ten demonstration boards, 2: the mini-USB one
+    bool demo_channels = false;
     QList<board_request> requests;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
@@ -124,6 +134,10 @@ int main(int argc, char *argv[])
         const board_switch *kind = find_board_switch(a);
         if (a == "--direct") {
             direct = true;
+        } else if (a == "--demo" || a == "--demo-mini") {
+            demo = a == "--demo" ? 1 : 2;
+        } else if (a == "--demo-channels") {
+            demo_channels = true;
         } else if (kind && i + 1 < args.size()) {
             requests.append({kind, args[++i]});
         } else {
@@ -132,7 +146,19 @@ int main(int argc, char *argv[])
         }
     }
 
+    int demo_count = 0;
+    const demo_board *demo_list = demo == 1 ? demo_boards(&demo_count) : &demo_mini_board();
+    if (demo == 2)
+        demo_count = 1;
+    if (demo_channels) {
+        for (int i = 0; i < demo_count; ++i)
+            std::printf("%d %s\n", demo_list[i].address, demo_list[i].name);
+        return demo_count ? 0 : 2;
+    }
     sim_bus bus;
+    for (int i = 0; i < demo_count; ++i)
+        add_demo_board(bus, demo_list[i]);
+    direct = direct || demo == 2;
     for (const board_request &r : requests) {
         int type = 0;
         int address = 0;

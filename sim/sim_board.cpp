@@ -246,6 +246,12 @@ bool sim_board::handle_frame(const uint8_t data[8], uint8_t reply[8])
         const reply_rule r = rule_locked(code);
         if (r.kind == kind_none)
             return false;
+        if (is_live && code == 0x92) {
+            const double target = state[0x92];
+            temperature_read += (target - temperature_read) * 0.3;
+            if (std::fabs(target - temperature_read) < 0.01)
+                temperature_read = target;
+        }
         const uint32_t v = static_cast<uint32_t>(reply_integer_locked(code));
         reply[0] = code;
         reply[1] = static_cast<uint8_t>(addr);
@@ -349,8 +355,7 @@ int32_t sim_board::reply_integer_locked(uint8_t code) const
     if (code == 0xD1)
         return addr & 0xFF;
     const reply_rule r = rule_locked(code);
-    auto it = state.find(code);
-    const double v = it == state.end() ? 0.0 : it->second;
+    const double v = reading_locked(code);
     switch (r.kind) {
     case kind_flag: return v != 0 ? 1 : 0;
     case kind_byte: return saturate(v) & 0xFF;
@@ -358,6 +363,45 @@ int32_t sim_board::reply_integer_locked(uint8_t code) const
     case kind_raw: return saturate(v);
     default: return 0;
     }
+}
+
+double sim_board::reading_locked(uint8_t code) const
+{
+    auto stored = [this](uint8_t c) {
+        auto it = state.find(c);
+        return it == state.end() ? 0.0 : it->second;
+    };
+    if (!is_live)
+        return stored(code);
+    const family f = family_of(type);
+    if (code == 0x92)
+        return temperature_read;
+    if (is_pulsed(f))
+        return stored(code); // the voltage reads its set point; the host hides it while off
+    const double current = stored(0x90) != 0 ? stored(0x91) : 0.0;
+    if (code == 0x91)
+        return current;
+    if (is_cw(f) && code == 0x94)
+        return current * live_power_per_ma;
+    if (f == fam_dcdc && code == 0xA6)
+        return current * live_dcdc_load_ohms;
+    if (f == fam_power && code == 0xA6)
+        return current * live_power_load_ohms;
+    return stored(code);
+}
+
+void sim_board::set_live(bool l)
+{
+    QMutexLocker lock(&mutex);
+    is_live = l;
+    auto it = state.find(0x92);
+    temperature_read = it == state.end() ? 0.0 : it->second;
+}
+
+bool sim_board::live() const
+{
+    QMutexLocker lock(&mutex);
+    return is_live;
 }
 
 void sim_board::set_silent(bool s)

@@ -15,6 +15,17 @@
 // as a signed 32-bit big-endian integer in d4..d7 (scaled by the quantity's
 // power of ten), or d7 alone for flags, enumerations and the fault byte.
 //
+// A live board (set_live) reads back like a board at work rather than a
+// store of values: the driven current of the CW, DC/DC and power types
+// follows its set point while the output is on and reads 0 while it is
+// off; the CW optical power and the DC/DC and power output voltage follow
+// that current; the temperature read moves three tenths of the way to its
+// set point at every request (the last hundredth of a degree at once), so a
+// new set point is reached over some ten to twenty passes.
+// The stored values stay the set points. A board is not live by default:
+// the polling and end-to-end tests compare what the pages show with what
+// the board holds.
+//
 // Every public operation locks the board, so a test may change the board
 // while the adapter's thread talks to it.
 class sim_board
@@ -49,9 +60,20 @@ public:
     void set_value(uint8_t read_code, double v);
 
     // The signed integer the board sends in d4..d7 (or d7) for a read code:
-    // the value times the scale, rounded half away from zero, saturated to
+    // the value (what a live board reads) times the scale, rounded half away from zero, saturated to
     // the 32-bit range; an override if one is set.
     int32_t reply_integer(uint8_t read_code) const;
+
+    // Readings that follow the set points (see above). Turning it on starts
+    // the temperature read at the temperature set point.
+    void set_live(bool live);
+    bool live() const;
+
+    // Optical power per mA of read current on a live CW board (mW/mA), and
+    // the load a live DC/DC or power board drives (ohms).
+    static constexpr double live_power_per_ma = 0.4;
+    static constexpr double live_dcdc_load_ohms = 2.5;
+    static constexpr double live_power_load_ohms = 1.8;
 
     // Test faults.
     void set_silent(bool silent);                   // answers nothing at all
@@ -87,6 +109,7 @@ private:
     set_rule set_rule_of(uint8_t set_code) const;
     reply_rule rule_locked(uint8_t read_code) const;
     int32_t reply_integer_locked(uint8_t read_code) const;
+    double reading_locked(uint8_t read_code) const; // the value a request reports
     void apply_set(uint8_t code, const uint8_t data[8]);
 
     mutable QMutex mutex;
@@ -98,6 +121,8 @@ private:
     std::map<uint8_t, int32_t> last_sets;
     bool silent = false;
     bool old = false;
+    bool is_live = false;
+    double temperature_read = 0; // live boards only
     int total = 0;
     int bad_frames = 0;
     int save_count = 0;

@@ -1,5 +1,8 @@
 #include <QtTest>
 
+#include <set>
+
+#include "sim/demo_boards.h"
 #include "sim/sim_board.h"
 #include "sim/sim_bus.h"
 
@@ -25,6 +28,11 @@ private slots:
     void old_units_board_data();
     void old_units_board();
     void old_units_only_on_types_8_and_14();
+    void live_readings_data();
+    void live_readings();
+    void live_temperature_settles_data();
+    void live_temperature_settles();
+    void demo_bench();
 };
 
 static QByteArray request(int id, uint8_t code)
@@ -329,6 +337,182 @@ void tst_sim_boards::old_units_only_on_types_8_and_14()
         QVERIFY(!b.old_units());
     }
     QVERIFY(bus.board_at(6)->answers(0xB7));
+}
+
+static int32_t reply_value(const QByteArray &line)
+{
+    uint32_t id = 0;
+    uint8_t d[8];
+    if (!sim_bus::parse_frame(line, &id, d))
+        return INT32_MIN;
+    return int32_t((uint32_t(d[4]) << 24) | (uint32_t(d[5]) << 16) | (uint32_t(d[6]) << 8) | d[7]);
+}
+
+// A live board reads like a board at work: the driven current follows its
+// set point while the output is on and reads 0 while it is off, the CW
+// power and the DC/DC and power output voltage follow that current; a
+// pulsed board reports its voltage set point whatever the emission (the
+// program hides it while off). A board that is not live reads what it holds.
+void tst_sim_boards::live_readings_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("live");
+    QTest::addColumn<QByteArray>("set_point"); // d0..d7 in hex, as the program sends it
+    QTest::addColumn<bool>("output_on");       // then sent with 0x10 (0x22 on the pulsed types)
+    QTest::addColumn<int>("read_code");
+    QTest::addColumn<int>("reply_integer");
+
+    QTest::newRow("8 on: current 120.4 mA") << 8 << true << QByteArray("11000000000004B4") << true << 0x91 << 1204;
+    QTest::newRow("8 off: current 0") << 8 << true << QByteArray("11000000000004B4") << false << 0x91 << 0;
+    QTest::newRow("8 on: power 0.4 mW/mA of it") << 8 << true << QByteArray("11000000000004B4") << true << 0x94
+                                                 << 482;
+    QTest::newRow("8 off: power 0") << 8 << true << QByteArray("11000000000004B4") << false << 0x94 << 0;
+    QTest::newRow("8 not live, off: current as held") << 8 << false << QByteArray("11000000000004B4") << false
+                                                      << 0x91 << 1204;
+    QTest::newRow("15 on: 85.25 mA sent in hundredths, read in ten-thousandths")
+        << 15 << true << QByteArray("110000000000214D") << true << 0x91 << 852500;
+    QTest::newRow("15 off: current 0") << 15 << true << QByteArray("110000000000214D") << false << 0x91 << 0;
+    QTest::newRow("11 on: current 8.2 A") << 11 << true << QByteArray("1100000000000334") << true << 0x91 << 820;
+    QTest::newRow("11 on: output 2.5 ohm x 8.2 A") << 11 << true << QByteArray("1100000000000334") << true
+                                                   << 0xA6 << 205;
+    QTest::newRow("11 off: output 0") << 11 << true << QByteArray("1100000000000334") << false << 0xA6 << 0;
+    QTest::newRow("11 on: input as held") << 11 << true << QByteArray("1100000000000334") << true << 0x94 << 480;
+    QTest::newRow("16 on: current 10.5 A") << 16 << true << QByteArray("110000000000041A") << true << 0x91 << 1050;
+    QTest::newRow("16 off: current 0") << 16 << true << QByteArray("110000000000041A") << false << 0x91 << 0;
+    QTest::newRow("18 on: current 7 A") << 18 << true << QByteArray("11000000000002BC") << true << 0x91 << 700;
+    QTest::newRow("18 on: output 1.8 ohm x 7 A") << 18 << true << QByteArray("11000000000002BC") << true << 0xA6
+                                                 << 126;
+    QTest::newRow("18 off: current 0") << 18 << true << QByteArray("11000000000002BC") << false << 0x91 << 0;
+    QTest::newRow("20 on: voltage 12 V") << 20 << true << QByteArray("1800000000000078") << true << 0x98 << 120;
+    QTest::newRow("20 off: voltage set point still") << 20 << true << QByteArray("1800000000000078") << false
+                                                     << 0x98 << 120;
+    QTest::newRow("6 on: voltage 18.5 V") << 6 << true << QByteArray("18000000000000B9") << true << 0x98 << 185;
+}
+
+void tst_sim_boards::live_readings()
+{
+    QFETCH(int, type);
+    QFETCH(bool, live);
+    QFETCH(QByteArray, set_point);
+    QFETCH(bool, output_on);
+    QFETCH(int, read_code);
+    QFETCH(int, reply_integer);
+
+    sim_bus bus;
+    sim_board &b = bus.add_board(type, 0x42);
+    b.set_live(live);
+    QCOMPARE(b.live(), live);
+    const QByteArray output = b.answers(0xA2) ? "22" : "10";
+    // Output on first, then the set point, then the output as the row wants it.
+    bus.handle_frame_line("t0428" + output + "00000000000001\r");
+    bus.handle_frame_line("t0428" + set_point + "\r");
+    bus.handle_frame_line("t0428" + output + (output_on ? "00000000000001\r" : "00000000000000\r"));
+    QCOMPARE(b.protocol_errors(), 0);
+    QCOMPARE(reply_value(bus.handle_frame_line(request(0x42, uint8_t(read_code)))), reply_integer);
+    QCOMPARE(b.reply_integer(uint8_t(read_code)), reply_integer);
+}
+
+// On a live board the temperature read moves toward a new set point at
+// every request, never past it, and reaches it; the set point itself is
+// held at once. A board that is not live reads the set point at once.
+void tst_sim_boards::live_temperature_settles_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QByteArray>("set_point"); // d0..d7 in hex
+    QTest::addColumn<int>("start");            // reply integers: before,
+    QTest::addColumn<int>("target");           // and once settled
+    QTest::addColumn<double>("held");
+
+    QTest::newRow("8 25.0 to 30.0 (tenths)") << 8 << QByteArray("120000000000012C") << 250 << 300 << 30.0;
+    QTest::newRow("15 25.125 to 20.0 (ten-thousandths)") << 15 << QByteArray("1200000000030D40") << 251250
+                                                          << 200000 << 20.0;
+    QTest::newRow("21 25.0 to -5.0") << 21 << QByteArray("120000000000FFCE") << 250 << -50 << -5.0;
+}
+
+void tst_sim_boards::live_temperature_settles()
+{
+    QFETCH(int, type);
+    QFETCH(QByteArray, set_point);
+    QFETCH(int, start);
+    QFETCH(int, target);
+    QFETCH(double, held);
+
+    sim_bus bus;
+    sim_board &b = bus.add_board(type, 0x42);
+    bus.add_board(type, 0x43); // not live
+    b.set_live(true);
+    QCOMPARE(reply_value(bus.handle_frame_line(request(0x42, 0x92))), start);
+    bus.handle_frame_line("t0428" + set_point + "\r");
+    bus.handle_frame_line("t0438" + set_point + "\r");
+    QCOMPARE(b.value(0x92), held);
+    QCOMPARE(reply_value(bus.handle_frame_line(request(0x43, 0x92))), target);
+
+    // Asking for the reply integer is no request: the read does not move.
+    QCOMPARE(b.reply_integer(0x92), start);
+    int last = start;
+    int reads = 0;
+    while (last != target && reads < 100) {
+        const int now = reply_value(bus.handle_frame_line(request(0x42, 0x92)));
+        ++reads;
+        // Never back, never past; the first read after the change on its way.
+        const bool toward = target > start ? (now >= last && now <= target) : (now <= last && now >= target);
+        QVERIFY2(toward && (reads > 1 || (now != target && now != start)),
+                 qPrintable(QString("read %1: %2 after %3, toward %4").arg(reads).arg(now).arg(last).arg(target)));
+        last = now;
+    }
+    QCOMPARE(last, target);
+    // Some passes of the program, not one and not dozens.
+    QVERIFY2(reads >= 3 && reads <= 25, qPrintable(QString::number(reads)));
+}
+
+// The demonstration bench: one board of every driver family per channel,
+// at the channel's address, named, live, and reading what a working board
+// reads (the README's pictures are drawn from it).
+void tst_sim_boards::demo_bench()
+{
+    int count = 0;
+    const demo_board *boards = demo_boards(&count);
+    QCOMPARE(count, 10);
+    sim_bus bus;
+    std::set<QString> names;
+    std::set<int> types;
+    for (int i = 0; i < count; ++i) {
+        const demo_board &d = boards[i];
+        QCOMPARE(d.address, i + 1);
+        QVERIFY(d.name && *d.name);
+        names.insert(QString::fromLatin1(d.name));
+        types.insert(d.type);
+        add_demo_board(bus, d);
+    }
+    QCOMPARE(int(names.size()), count);
+    QCOMPARE(types, (std::set<int>{6, 7, 8, 11, 13, 15, 16, 18, 20, 21}));
+
+    for (int i = 0; i < count; ++i) {
+        const demo_board &d = boards[i];
+        const QString what = QString("%1 (type %2)").arg(d.name).arg(d.type);
+        sim_board *b = bus.board_at(d.address);
+        QVERIFY2(b && b->live(), qPrintable(what));
+        QCOMPARE(reply_value(bus.handle_frame_line(request(d.address, 0xD0))) & 0xFF, d.type);
+        const bool pulsed = b->answers(0xA2);
+        QCOMPARE(b->value(pulsed ? 0xA2 : 0x90), d.output_on ? 1.0 : 0.0);
+        // The driven quantity: a pulsed board's voltage, the others' current.
+        const int32_t driven = reply_value(bus.handle_frame_line(request(d.address, pulsed ? 0x98 : 0x91)));
+        QVERIFY2(pulsed || d.output_on ? driven > 0 : driven == 0, qPrintable(what));
+        if (b->answers(0xA6) && !b->answers(0x95)) {
+            // A DC/DC or power board's output stays below 80 % of its input:
+            // the demo starts with no warning.
+            const double out = reply_value(bus.handle_frame_line(request(d.address, 0xA6)));
+            const double in = reply_value(bus.handle_frame_line(request(d.address, 0x94)));
+            QVERIFY2(in > 0 && out < 0.8 * in, qPrintable(what));
+        }
+        QCOMPARE(b->protocol_errors(), 0);
+    }
+
+    sim_bus mini;
+    add_demo_board(mini, demo_mini_board());
+    mini.set_direct_mode(true);
+    QCOMPARE(reply_value(mini.handle_frame_line(request(1, 0xD0))) & 0xFF, demo_mini_board().type);
+    QVERIFY(mini.board(0)->live());
 }
 
 QTEST_GUILESS_MAIN(tst_sim_boards)
