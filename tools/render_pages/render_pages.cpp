@@ -90,6 +90,7 @@ const page_shot shots[] = {
          r.temperature = 45.3f;
          r.output_voltage = 26.5f; // above 80 % of the input
          r.input_voltage = 30.0f;
+         ch.dcdc_input_voltage_read = true; // the page warns only against a reported input
          r.output_on = 1;
          ch.dcdc_fail_latch = 1; // the box was seen
      }},
