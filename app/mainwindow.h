@@ -58,6 +58,8 @@ public:
     QTimer *heartbeat_timer = nullptr;
     Ui_MainWindow *ui = nullptr;
     QSettings *settings = nullptr;
+    // The file was there at start but could not be read: the close leaves it be.
+    bool settings_unreadable = false;
 
     // The "enabled" boxes as they stood when mini-USB mode was last switched on.
     bool saved_channel_enabled[channel_total] = {};

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QSettings>
 #include <QtDebug>
@@ -24,17 +25,30 @@ bool is_positive_integer(const QString &text)
     return ok && value > 0 && value <= std::numeric_limits<int32_t>::max();
 }
 
+// The file's bytes, empty when it is missing or cannot be read.
+QByteArray file_bytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
 void MainWindow::read_settings()
 {
     settings = new QSettings(QLatin1String(settings_file), QSettings::IniFormat);
-    // Sections are parsed when first read: read them all now, so that a file
-    // that cannot be read or parsed counts as no file and the form's values
-    // stand, rather than half of it being taken.
-    settings->allKeys();
-    if (settings->status() != QSettings::NoError)
+    // A file that is there but cannot be opened holds the operator's values
+    // all the same: nothing is taken from it, and the close must not replace it.
+    const QFileInfo info(settings->fileName());
+    if (info.isFile() && !QFile(info.filePath()).open(QIODevice::ReadOnly)) {
+        settings_unreadable = true;
+        qDebug("settings file could not be read");
         return;
+    }
+    // A line QSettings cannot parse (a '#' comment, a line without '=', an
+    // unclosed group) is a format error that costs that line alone: every key
+    // it did parse is the operator's and is taken. A byte-order mark is
+    // skipped by QSettings itself.
     if (settings->value(QStringLiteral("settings/available"), QVariant()) != QVariant(1))
         return;
 
@@ -56,7 +70,7 @@ void MainWindow::read_settings()
 
 void MainWindow::read_mini_usb_setting()
 {
-    if (settings->status() != QSettings::NoError)
+    if (settings_unreadable)
         return;
     if (settings->value(QStringLiteral("device_conf/mini_usb"), QVariant()).toBool())
         ui->mini_usb_mode_checkbox->click();
@@ -64,15 +78,20 @@ void MainWindow::read_mini_usb_setting()
 
 void MainWindow::write_settings()
 {
-    // A file that could not be read keeps its object's error for good, which
-    // would hide the outcome of this write: replace both, the file is
-    // written whole anyway.
-    if (settings->status() != QSettings::NoError) {
-        const QString path = settings->fileName();
-        delete settings;
-        QFile::remove(path);
-        settings = new QSettings(path, QSettings::IniFormat);
+    const QString path = settings->fileName();
+    if (settings_unreadable) {
+        qDebug("settings file could not be read at start: left as it is");
+        return;
     }
+    // Sections are parsed when first used: parse them all now, so that a
+    // format error in one that nothing read shows before the write, not as
+    // its outcome. The status keeps that first error for good and then cannot
+    // tell whether the write failed; but QSettings rewrites the whole file
+    // from what it parsed, which has no format error, so a file whose bytes
+    // did not change was not written.
+    settings->allKeys();
+    const bool status_tells = settings->status() == QSettings::NoError;
+    const QByteArray before = status_tells ? QByteArray() : file_bytes(path);
     const bool mini_usb = ui->mini_usb_mode_checkbox->isChecked();
     settings->setValue(QStringLiteral("serial/portname"), portname);
     settings->setValue(QStringLiteral("serial/portspeed"), portspeed);
@@ -90,6 +109,7 @@ void MainWindow::write_settings()
     settings->setValue(QStringLiteral("device_conf/mini_usb"), mini_usb);
     settings->setValue(QStringLiteral("settings/available"), 1);
     settings->sync();
-    if (settings->status() != QSettings::NoError)
+    const bool written = status_tells ? settings->status() == QSettings::NoError : file_bytes(path) != before;
+    if (!written)
         qDebug("settings file could not be written");
 }

@@ -11,6 +11,8 @@
 
 #include <memory>
 
+#include <unistd.h>
+
 #include "app/channel_rows.h"
 #include "app/mainwindow.h"
 #include "app/resources.h"
@@ -86,6 +88,7 @@ private slots:
     void missing_keys();
     void bad_file_data();
     void bad_file();
+    void unreadable_file();
     void read_only_folder();
     void portspeed_data();
     void portspeed();
@@ -174,27 +177,65 @@ void tst_settings_file::missing_keys()
     QCOMPARE(w.reconnect_timer->interval(), 300);
 }
 
+namespace {
+
+// The operator's keys around one bad line, and one key the program does not
+// own, which only a file that was never deleted still holds after the close.
+QByteArray good_keys_around(const QByteArray &before, const QByteArray &inside = QByteArray(),
+                            const QByteArray &serial_header = "[serial]")
+{
+    return before + "[device_conf]\nedit_name=pump\n" + inside + "addr_3=42\nchannel_3_enabled=true\nmini_usb=true\n"
+           "notes=bench 2\n" + serial_header + "\nportname=ttyUSB7\n[settings]\navailable=1\n";
+}
+
+} // namespace
+
 void tst_settings_file::bad_file_data()
 {
     QTest::addColumn<QByteArray>("text");
-    QTest::newRow("broken group header") << QByteArray("[settings\navailable=1\n[device_conf]\nmini_usb=true\n");
-    QTest::newRow("binary") << QByteArray("\xff\xfe\x00\x01\x02[settings]\navailable=1\n[device_conf]\nmini_usb=true\n",
-                                          52);
-    QTest::newRow("a folder of that name") << QByteArray();
+    QTest::addColumn<QString>("name");     // edit_name as read
+    QTest::addColumn<QString>("addr_3");   // addr_3 as read
+    QTest::addColumn<QString>("portname"); // serial/portname as read
+    QTest::addColumn<bool>("mini_usb");
+    // QSettings gives a format error for each of these lines and still parses
+    // every other line: those keys are the operator's.
+    QTest::newRow("# comment") << good_keys_around("", "# bench 2, do not touch\n") << "pump" << "42" << "ttyUSB7" << true;
+    QTest::newRow("line without =") << good_keys_around("", "channel list\n") << "pump" << "42" << "ttyUSB7" << true;
+    QTest::newRow("unclosed group") << good_keys_around("", "", "[serial") << "pump" << "42" << "ttyUSB7" << true;
+    QTest::newRow("byte-order mark") << good_keys_around("\xEF\xBB\xBF") << "pump" << "42" << "ttyUSB7" << true;
+    QTest::newRow("junk before the first section") << good_keys_around("lumatrex settings\n") << "pump" << "42"
+                                                   << "ttyUSB7" << true;
+    QTest::newRow("broken group header") << QByteArray("[settings\navailable=1\n[device_conf]\nmini_usb=true\n"
+                                                       "[device_conf]\nedit_name=pump\n")
+                                         << "pump" << "" << QString() << true;
+    // The junk swallows the [settings] header: available lands outside its
+    // group and the gate stays shut; mini_usb is read all the same.
+    QTest::newRow("binary") << QByteArray("\xff\xfe\x00\x01\x02[settings]\navailable=1\n[device_conf]\nmini_usb=true\n"
+                                          "[device_conf]\nedit_name=pump\n",
+                                          85)
+                            << "" << "1" << QString() << true;
+    QTest::newRow("a folder of that name") << QByteArray() << "" << "1" << QString() << false;
 }
 
 void tst_settings_file::bad_file()
 {
     QFETCH(QByteArray, text);
+    QFETCH(QString, name);
+    QFETCH(QString, addr_3);
+    QFETCH(QString, portname);
+    QFETCH(bool, mini_usb);
     settings_folder folder;
     if (text.isEmpty())
         QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("settings.ini")));
     else
-        folder.write(text + "[device_conf]\nedit_name=pump\n");
+        folder.write(text);
     {
         log_capture log;
         MainWindow w;
-        QVERIFY(form_values(w.ui));
+        QCOMPARE(w.ui->edit_name->text(), name);
+        QCOMPARE(w.ui->addr_3->text(), addr_3);
+        QCOMPARE(w.portname, portname);
+        QCOMPARE(w.ui->mini_usb_mode_checkbox->isChecked(), mini_usb);
         w.ui->edit_name_4->setText(QStringLiteral("seed"));
         w.close();
         QVERIFY(!w.isVisible());
@@ -202,10 +243,59 @@ void tst_settings_file::bad_file()
     }
     if (text.isEmpty())
         return;
-    // The close writes a good file in its place.
+    // The close writes the operator's values back into the same file.
     const QVariantMap back = read_back();
-    QCOMPARE(back.size(), 35);
     QCOMPARE(back.value("device_conf/edit_name_4").toString(), QStringLiteral("seed"));
+    QCOMPARE(back.value("device_conf/edit_name").toString(), name);
+    QCOMPARE(back.value("device_conf/addr_3").toString(), addr_3);
+    QCOMPARE(back.value("serial/portname").toString(), portname);
+    QCOMPARE(back.value("device_conf/mini_usb").toBool(), mini_usb);
+    QCOMPARE(back.value("settings/available").toString(), QStringLiteral("1"));
+    if (text.contains("notes="))
+        QCOMPARE(back.value("device_conf/notes").toString(), QStringLiteral("bench 2"));
+    // A second start reads it clean.
+    QSettings again(QStringLiteral("settings.ini"), QSettings::IniFormat);
+    again.allKeys();
+    QCOMPARE(again.status(), QSettings::NoError);
+}
+
+void tst_settings_file::unreadable_file()
+{
+    settings_folder folder;
+    const QByteArray text = good_keys_around("");
+    folder.write(text);
+    QVERIFY(QFile::setPermissions(folder.file(), QFileDevice::Permissions()));
+    // Mode 000 does not keep the superuser out: read as nobody then, the
+    // folder opened for that user, as an operator's file would be unreadable.
+    const bool root = geteuid() == 0;
+    if (root) {
+        QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                          | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+                                                          | QFileDevice::ExeGroup | QFileDevice::ReadOther
+                                                          | QFileDevice::ExeOther));
+        QCOMPARE(seteuid(65534), 0);
+    }
+    log_capture log;
+    {
+        std::unique_ptr<MainWindow> w(new MainWindow);
+        if (root)
+            QCOMPARE(seteuid(0), 0);
+        QVERIFY(form_values(w->ui));
+        w->ui->edit_name_4->setText(QStringLiteral("seed"));
+        // The close goes on, and replaces nothing (as root it could).
+        QVERIFY(w->close());
+        QVERIFY(!w->isVisible());
+    }
+    QCOMPARE(log.count("settings file could not be read"), 1);
+    QCOMPARE(log.count("settings file could not be read at start: left as it is"), 1);
+    QCOMPARE(log.count("settings file could not be written"), 0);
+    const QFileInfo info(folder.file());
+    QVERIFY(info.exists());
+    QCOMPARE(int(info.permissions() & 0x7077), 0); // owner, group and other: still 000
+    QVERIFY(QFile::setPermissions(folder.file(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QFile f(folder.file());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), text);
 }
 
 void tst_settings_file::read_only_folder()
