@@ -134,7 +134,9 @@ void driver_data::frame_set_resistance(int32_t can_address, float value, uint8_t
 
 void driver_data::frame_set_responsivity(int32_t can_address, float value, uint8_t *buf, uint32_t *len)
 {
-    build_16(can_address, cmd_set_responsivity, truncated_scaled(value, 100.0f), buf, len);
+    // To the nearest hundredth: a single-precision product truncated would
+    // store 0.53 as 0.52, and some hundredths could never be stored at all.
+    build_16(can_address, cmd_set_responsivity, rounded_32(value, 100.0), buf, len);
 }
 
 void driver_data::frame_set_voltage(int32_t can_address, float value, uint8_t *buf, uint32_t *len)

@@ -56,7 +56,7 @@ public:
     static void frame_set_temperature_precise(int32_t can_address, float value, uint8_t *buf, uint32_t *len);   // 32, rounded x10000
     static void frame_set_beta(int32_t can_address, float value, uint8_t *buf, uint32_t *len);                  // 16, truncated
     static void frame_set_resistance(int32_t can_address, float value, uint8_t *buf, uint32_t *len);            // 16, truncated
-    static void frame_set_responsivity(int32_t can_address, float value, uint8_t *buf, uint32_t *len);          // 16, truncated x100
+    static void frame_set_responsivity(int32_t can_address, float value, uint8_t *buf, uint32_t *len);          // 16, rounded x100
     static void frame_set_voltage(int32_t can_address, float value, uint8_t *buf, uint32_t *len);               // 16, rounded x10
     static void frame_set_frequency(int32_t can_address, float value, uint8_t *buf, uint32_t *len);             // 32, truncated
     static void frame_set_frequency_16(int32_t can_address, float value, uint8_t *buf, uint32_t *len);          // 16, truncated

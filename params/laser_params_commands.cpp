@@ -75,7 +75,7 @@ struct field_16
 
 int32_t tenths(float v) { return rounded_32(v, 10.0); }
 int32_t whole(float v) { return value_encoding::truncated(v); }
-int32_t hundredths_truncated(float v) { return value_encoding::truncated_scaled(v, 100.0f); }
+int32_t hundredths(float v) { return rounded_32(v, 100.0); }
 
 const field_16 voltage_max_field{"Maximum voltage", pulsed_family, false, &driver_data::frame_set_voltage_max, tenths};
 const field_16 voltage_min_field{"Minimum voltage", pulsed_family, false, &driver_data::frame_set_voltage_min, tenths};
@@ -87,7 +87,7 @@ const field_16 resistance_field{"Thermistor resistance", cw_family | pulsed_fami
                                 &driver_data::frame_set_resistance, whole};
 const field_16 beta_field{"Thermistor beta", cw_family | pulsed_family, false, &driver_data::frame_set_beta, whole};
 const field_16 responsivity_field{"Monitor responsivity", cw_family | pulsed_family, false,
-                                  &driver_data::frame_set_responsivity, hundredths_truncated};
+                                  &driver_data::frame_set_responsivity, hundredths};
 const field_16 tec_current_field{"TEC current limit", cw_family, false, &driver_data::frame_set_tec_current_max, tenths};
 
 // Each builder takes the input's value at the click: the refresh may reload

@@ -154,12 +154,19 @@ const std::vector<builder_case> &cases()
         SHARED(frame_set_current_min, ARG(0.25f), "0.25", "2600000000000003"),
         SHARED(frame_set_current_min, ARG(-0.25f), "-0.25", "26000000FFFFFFFD"),
 
+        // 16 bits, to the nearest hundredth: the hundredths typed are stored.
+        SHARED(frame_set_responsivity, ARG(36.6f), "36.6", "1700000000000E4C"),
+        SHARED(frame_set_responsivity, ARG(0.57f), "0.57", "1700000000000039"),
+        SHARED(frame_set_responsivity, ARG(0.53f), "0.53", "1700000000000035"),
+        SHARED(frame_set_responsivity, ARG(1.05f), "1.05", "1700000000000069"),
+        SHARED(frame_set_responsivity, ARG(2.10f), "2.10", "17000000000000D2"),
+        SHARED(frame_set_responsivity, ARG(655.35f), "655.35", "170000000000FFFF"),
+        SHARED(frame_set_responsivity, ARG(-0.125f), "-0.125", "170000000000FFF3"),
+
         // Truncated, single-precision product where scaled.
         SHARED(frame_set_temperature_trunc, ARG(25.3f), "25.3", "12000000000000FD"),
         SHARED(frame_set_temperature_trunc, ARG(-2.57f), "-2.57", "120000000000FFE7"),
         SHARED(frame_set_temperature_trunc, ARG(25.39f), "25.39", "12000000000000FD"),
-        SHARED(frame_set_responsivity, ARG(36.6f), "36.6", "1700000000000E4B"),
-        SHARED(frame_set_responsivity, ARG(0.57f), "0.57", "1700000000000039"),
         SHARED(frame_set_beta, ARG(3950.9f), "3950.9", "1500000000000F6E"),
         SHARED(frame_set_beta, ARG(-1.9f), "-1.9", "150000000000FFFF"),
         SHARED(frame_set_resistance, ARG(10000.7f), "10000.7", "1600000000002710"),

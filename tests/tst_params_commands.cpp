@@ -141,7 +141,9 @@ private slots:
         QTest::newRow("beta 3950") << "bet_set_but" << "beta_set_spin" << 3950.0 << 8 << 0 << frame_text(cw_id, "1500000000000F6E");
         QTest::newRow("resistance, type 13, ns table record") << "res_set_but" << "res_set_spin" << 10000.0 << 13 << 0 << frame_text(ns_table_id, "1600000000002710");
         QTest::newRow("responsivity 0.57 in single precision") << "mon_set_but" << "mon_set_spin" << 0.57 << 8 << 0 << frame_text(cw_id, "1700000000000039");
-        QTest::newRow("responsivity 0.53 truncated, type 20") << "mon_set_but" << "mon_set_spin" << 0.53 << 20 << 0 << frame_text(ps_id, "1700000000000034");
+        QTest::newRow("responsivity 0.53 as typed, type 20") << "mon_set_but" << "mon_set_spin" << 0.53 << 20 << 0 << frame_text(ps_id, "1700000000000035");
+        QTest::newRow("responsivity 1.05 as typed") << "mon_set_but" << "mon_set_spin" << 1.05 << 8 << 0 << frame_text(cw_id, "1700000000000069");
+        QTest::newRow("responsivity 2.10 as typed, type 6") << "mon_set_but" << "mon_set_spin" << 2.10 << 6 << 0 << frame_text(ns_table_id, "17000000000000D2");
         QTest::newRow("max voltage, type 7, ps table record") << "vol_max_set_but" << "vol_max_spin" << 12.3 << 7 << 0 << frame_text(ps_table_id, "250000000000007B");
         QTest::newRow("min voltage, type 6") << "vol_min_set_but" << "vol_min_spin" << 1.5 << 6 << 0 << frame_text(ns_table_id, "260000000000000F");
         QTest::newRow("min voltage, type 8: nothing") << "vol_min_set_but" << "vol_min_spin" << 1.5 << 8 << 0 << QByteArray();
