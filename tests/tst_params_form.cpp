@@ -5,6 +5,7 @@
 
 #include <QtTest>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QGroupBox>
@@ -225,6 +226,48 @@ private slots:
         auto *fresh = new QHBoxLayout(&plain);
         QCOMPARE(find<QLayout>(window, "horizontalLayout_3")->contentsMargins(), fresh->contentsMargins());
         QVERIFY(fresh->contentsMargins().left() > 0);
+    }
+
+    // Typed out of range and confirmed (Enter or leaving the box): the
+    // nearest value in range, not the one before.
+    void typed_values_clamped_data()
+    {
+        QTest::addColumn<QString>("spin");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("enter"); // else the box loses the focus
+        QTest::addColumn<double>("value");
+        QTest::newRow("TEC current 5, maximum 4.0") << "max_tec_curr_spin" << "5" << true << 4.0;
+        QTest::newRow("TEC current 0.1, minimum 0.2") << "max_tec_curr_spin" << "0.1" << true << 0.2;
+        QTest::newRow("TEC current 0, focus out") << "max_tec_curr_spin" << "0" << false << 0.2;
+        QTest::newRow("TEC current 12.5, focus out") << "max_tec_curr_spin" << "12.5" << false << 4.0;
+        QTest::newRow("max current 2000000") << "cur_max_spin" << "2000000" << true << 1e6;
+        QTest::newRow("responsivity 2000000.5") << "mon_set_spin" << "2000000.5" << true << 1e6;
+        QTest::newRow("in range stays") << "max_tec_curr_spin" << "2.5" << true << 2.5;
+        QTest::newRow("not a number: the value before") << "max_tec_curr_spin" << "x" << true << 1.5;
+        QTest::newRow("a third decimal is not taken") << "max_tec_curr_spin" << "1.25" << true << 1.2;
+        QTest::newRow("negative temperature limit") << "temp_min_spin" << "-5" << true << 0.0;
+    }
+
+    void typed_values_clamped()
+    {
+        QFETCH(QString, spin);
+        QFETCH(QString, typed);
+        QFETCH(bool, enter);
+        QFETCH(double, value);
+        window->show();
+        QApplication::setActiveWindow(window);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        auto *box = find<QDoubleSpinBox>(window, qPrintable(spin));
+        box->setValue(1.5);
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, typed);
+        if (enter)
+            QTest::keyClick(box, Qt::Key_Return);
+        else
+            find<QPushButton>(window, "write_button")->setFocus();
+        QCOMPARE(box->value(), value);
+        QCOMPARE(box->text(), box->textFromValue(value));
     }
 };
 
