@@ -63,6 +63,15 @@ void laser_params::load_pulsed(const record_t &record)
     ui->vol_min_spin->setValue(double(record.voltage_min));
 }
 
+void laser_params::load_tec_limit(float tec_current_max)
+{
+    // The board's TEC limit also says whether the laser has a TEC: 0.1 A
+    // means none. setChecked sends nothing (the command is on clicked).
+    ui->TEC_checkbox->setChecked(double(tec_current_max) >= 0.15);
+    if (ui->TEC_checkbox->isChecked())
+        ui->max_tec_curr_spin->setValue(double(tec_current_max));
+}
+
 void laser_params::load_spin_boxes()
 {
     if (active == 0)
@@ -78,11 +87,7 @@ void laser_params::load_spin_boxes()
         load_shared(r);
         ui->cur_max_spin->setValue(double(r.current_max));
         ui->cur_min_spin->setValue(double(r.current_min));
-        // The board's TEC limit also says whether the laser has a TEC: 0.1 A
-        // means none. setChecked sends nothing (the command is on clicked).
-        ui->TEC_checkbox->setChecked(double(r.tec_current_max) >= 0.15);
-        if (ui->TEC_checkbox->isChecked())
-            ui->max_tec_curr_spin->setValue(double(r.tec_current_max));
+        load_tec_limit(r.tec_current_max);
         break;
     }
     case 7: load_pulsed(w->ps_table_record); break;

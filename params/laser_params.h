@@ -96,6 +96,13 @@ private:
     void load_shared(const record_t &record);
     template <typename record_t>
     void load_pulsed(const record_t &record);
+    // The TEC check box from the board's TEC limit, and the limit's input
+    // when the box is checked.
+    void load_tec_limit(float tec_current_max);
+    // Sets only the inputs whose board value differs from the cache: an
+    // unsent edit in any other input stays.
+    template <typename record_t>
+    void reload_changed_shared(const record_t &record);
 
     // Which parameter rows a view shows; the TEC row follows the check box.
     enum row_set : int { cw_rows, power_rows, pulsed_rows, dcdc_rows };

@@ -5,8 +5,9 @@
 #include "ui_laser_params.h"
 
 // The 40 ms refresh: the window follows the record of the shown channel's
-// driver type, and reloads its inputs only when a value it compares changed,
-// so the operator's unsent edits survive the ticks.
+// driver type, and sets an input only when the board's value behind it
+// changed, so the operator's unsent edits survive the ticks, and a value
+// that SET changed in one row leaves the edits in the other rows alone.
 
 namespace {
 
@@ -69,6 +70,8 @@ void laser_params::show_rows(row_set rows)
     ui->mon_group->setVisible(cw);
     ui->TEC_checkbox->setVisible(cw);
     ui->save_btn->setVisible(rows == power_rows);
+    // The type-18 board keeps its current limit in amperes, the CW boards in mA.
+    ui->label_5->setText(rows == power_rows ? tr("Max current, A") : tr("Max current, mA"));
 }
 
 // The labels and cache fields the CW and pulsed views share.
@@ -79,6 +82,21 @@ void laser_params::show_shared(const record_t &r)
     ui->beta_label->setText(fixed(r.beta, 0));
     ui->temp_max_label->setText(fixed(double(r.temperature_max), 1));
     ui->temp_min_label->setText(fixed(double(r.temperature_min), 1));
+}
+
+template <typename record_t>
+void laser_params::reload_changed_shared(const record_t &r)
+{
+    if (last_res != r.resistance)
+        ui->res_set_spin->setValue(r.resistance);
+    if (last_beta != r.beta)
+        ui->beta_set_spin->setValue(r.beta);
+    if (last_mon != r.responsivity)
+        ui->mon_set_spin->setValue(double(r.responsivity));
+    if (last_temp_max != r.temperature_max)
+        ui->temp_max_spin->setValue(double(r.temperature_max));
+    if (last_temp_min != r.temperature_min)
+        ui->temp_min_spin->setValue(double(r.temperature_min));
 }
 
 template <typename record_t>
@@ -94,11 +112,13 @@ void laser_params::store_shared(const record_t &r)
 void laser_params::cw_view_update()
 {
     const cw_data &r = channel->worker->cw_record;
-    if (last_res != r.resistance || last_beta != r.beta || last_mon != r.responsivity
-        || last_cur_min != r.current_min || last_cur_max != r.current_max
-        || last_temp_min != r.temperature_min || last_temp_max != r.temperature_max
-        || last_max_tec_curr != r.tec_current_max)
-        load_spin_boxes();
+    reload_changed_shared(r);
+    if (last_cur_max != r.current_max)
+        ui->cur_max_spin->setValue(double(r.current_max));
+    if (last_cur_min != r.current_min)
+        ui->cur_min_spin->setValue(double(r.current_min));
+    if (last_max_tec_curr != r.tec_current_max)
+        load_tec_limit(r.tec_current_max);
     show_rows(cw_rows);
     const int32_t type = channel->worker->device_type.load();
     set_title(type == 10 || type == 15 ? QStringLiteral(" (Precision CW Type) parameters")
@@ -118,7 +138,7 @@ void laser_params::power_view_update()
 {
     const power_data &r = channel->worker->power_record;
     if (last_cur_max != r.current_max)
-        load_spin_boxes();
+        ui->cur_max_spin->setValue(double(r.current_max));
     set_title(QStringLiteral(" (") + r.label + QStringLiteral(") parameters"));
     show_rows(power_rows);
     ui->cur_max_label->setText(fixed(double(r.current_max), 1));
@@ -128,10 +148,11 @@ void laser_params::power_view_update()
 template <typename record_t>
 void laser_params::pulsed_view_update(const record_t &r, const char *title_suffix)
 {
-    if (last_res != r.resistance || last_beta != r.beta || last_vol_min != r.voltage_min
-        || last_vol_max != r.voltage_max || last_temp_min != r.temperature_min
-        || last_temp_max != r.temperature_max)
-        load_spin_boxes();
+    reload_changed_shared(r);
+    if (last_vol_max != r.voltage_max)
+        ui->vol_max_spin->setValue(double(r.voltage_max));
+    if (last_vol_min != r.voltage_min)
+        ui->vol_min_spin->setValue(double(r.voltage_min));
     set_title(QString::fromLatin1(title_suffix));
     show_rows(pulsed_rows);
     show_shared(r);

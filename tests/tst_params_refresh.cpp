@@ -26,6 +26,41 @@ const char *const switched[] = {"beta_group",    "res_group",      "cur_max_grou
                                 "vol_max_group", "vol_min_group",  "temp_max_group",     "temp_min_group",
                                 "max_tec_curr_group", "mon_group", "TEC_checkbox",       "save_btn"};
 
+// One board value changed by a reply while another input holds an edit.
+struct other_row_change
+{
+    const char *name;
+    int type;
+    const char *edited;
+    double typed;
+    void (*change)(laser_worker *w);
+    const char *follows; // the input of the value that changed
+    double board;        // its new value
+};
+
+const other_row_change other_row_changes[] = {
+    {"CW: beta typed, resistance set", 8, "beta_set_spin", 3977, [](laser_worker *w) { w->cw_record.resistance = 12000; },
+     "res_set_spin", 12000},
+    {"CW: max temperature typed, TEC limit set", 14, "temp_max_spin", 41.5,
+     [](laser_worker *w) { w->cw_record.tec_current_max = 2.5f; }, "max_tec_curr_spin", 2.5},
+    {"CW: max current typed, responsivity set", 10, "cur_max_spin", 480.5,
+     [](laser_worker *w) { w->cw_record.responsivity = 0.75f; }, "mon_set_spin", 0.75},
+    {"CW: responsivity typed, min current set", 15, "mon_set_spin", 1.05,
+     [](laser_worker *w) { w->cw_record.current_min = 20.5f; }, "cur_min_spin", 20.5},
+    {"PS table: max voltage typed, beta set", 7, "vol_max_spin", 24.5,
+     [](laser_worker *w) { w->ps_table_record.beta = 3450; }, "beta_set_spin", 3450},
+    {"NS: min temperature typed, min voltage set", 21, "temp_min_spin", 12.5,
+     [](laser_worker *w) { w->ns_record.voltage_min = 3.5f; }, "vol_min_spin", 3.5},
+    {"NS table: resistance typed, max temperature set", 13, "res_set_spin", 4700,
+     [](laser_worker *w) { w->ns_table_record.temperature_max = 44.5f; }, "temp_max_spin", 44.5},
+    {"PS: beta typed, max voltage set", 20, "beta_set_spin", 3977,
+     [](laser_worker *w) { w->ps_record.voltage_max = 48.5f; }, "vol_max_spin", 48.5},
+    {"power: CAN ID typed, max current set", 18, "can_set_spin", 12,
+     [](laser_worker *w) { w->power_record.current_max = 9.5f; }, "cur_max_spin", 9.5},
+    {"CW: the edited value itself set", 8, "temp_min_spin", 7.5,
+     [](laser_worker *w) { w->cw_record.temperature_min = 9.5f; }, "temp_min_spin", 9.5},
+};
+
 } // namespace
 
 class tst_params_refresh : public QObject
@@ -143,6 +178,12 @@ private slots:
             QCOMPARE(text("res_read_label"), QString::number(1000 + (type == 10 || type == 14 || type == 15 ? 8 : type == 13 ? 6 : type)));
         if (type == 18)
             QCOMPARE(text("cur_max_label"), QStringLiteral("18.5"));
+        // The type-18 record holds its limit in amperes; back on a CW board
+        // the caption is the form's again.
+        QCOMPARE(text("label_5"), type == 18 ? QStringLiteral("Max current, A") : QStringLiteral("Max current, mA"));
+        w->device_type = 8;
+        tick();
+        QCOMPARE(text("label_5"), QStringLiteral("Max current, mA"));
     }
 
     void label_formats()
@@ -184,7 +225,7 @@ private slots:
     }
 
     // An edit survives the ticks while the board's values stay; a changed
-    // value reloads every input once, and the next tick leaves them again.
+    // value reloads its own input once, and the next tick leaves it again.
     void reload_once_on_change()
     {
         w->device_type = 7;
@@ -193,6 +234,7 @@ private slots:
         tick();
         auto *vol_max = find<QDoubleSpinBox>("vol_max_spin");
         auto *temp_min = find<QDoubleSpinBox>("temp_min_spin");
+        auto *temp_max = find<QDoubleSpinBox>("temp_max_spin");
         vol_max->setValue(12.5);
         temp_min->setValue(3.0);
         for (int i = 0; i < 5; ++i)
@@ -200,11 +242,44 @@ private slots:
         QCOMPARE(vol_max->value(), 12.5);
         r.temperature_max = 36.0f;
         tick();
-        QCOMPARE(vol_max->value(), 40.0);
-        QCOMPARE(temp_min->value(), double(r.temperature_min));
+        QCOMPARE(temp_max->value(), 36.0);
+        QCOMPARE(vol_max->value(), 12.5);
+        QCOMPARE(temp_min->value(), 3.0);
+        r.voltage_max = 41.0f;
+        tick();
+        QCOMPARE(vol_max->value(), 41.0);
         vol_max->setValue(12.5);
         tick();
         QCOMPARE(vol_max->value(), 12.5);
+    }
+
+    // The operator edits one row and SETs another: when the board's reply
+    // changes that other value, only its input follows; the edit stays until
+    // it is sent or its own value changes on the board.
+    void edit_survives_another_rows_change_data()
+    {
+        QTest::addColumn<int>("row");
+        for (int i = 0; i < int(std::size(other_row_changes)); ++i)
+            QTest::newRow(other_row_changes[i].name) << i;
+    }
+
+    void edit_survives_another_rows_change()
+    {
+        QFETCH(int, row);
+        const other_row_change &c = other_row_changes[row];
+        w->device_type = c.type;
+        w->cw_record.tec_current_max = 1.0f;
+        tick();
+        auto *edited = find<QDoubleSpinBox>(c.edited);
+        edited->setValue(c.typed);
+        tick();
+        c.change(w);
+        tick();
+        QCOMPARE(find<QDoubleSpinBox>(c.follows)->value(), c.board);
+        if (qstrcmp(c.edited, c.follows) != 0)
+            QCOMPARE(edited->value(), c.typed);
+        tick();
+        QCOMPARE(find<QDoubleSpinBox>(c.follows)->value(), c.board);
     }
 
     void unknown_types_leave_the_window_data()
