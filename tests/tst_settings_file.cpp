@@ -89,6 +89,7 @@ private slots:
     void bad_file_data();
     void bad_file();
     void unreadable_file();
+    void read_only_folder_data();
     void read_only_folder();
     void portspeed_data();
     void portspeed();
@@ -298,25 +299,60 @@ void tst_settings_file::unreadable_file()
     QCOMPARE(f.readAll(), text);
 }
 
+void tst_settings_file::read_only_folder_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("no file") << QByteArray();
+    // Its format error stays in the status for good: the failure must show all the same.
+    QTest::newRow("a file with a line QSettings cannot parse")
+        << QByteArray("[device_conf]\n# bench 2\nedit_name=pump\n[settings]\navailable=1\n");
+}
+
 void tst_settings_file::read_only_folder()
 {
+    QFETCH(QByteArray, text);
     settings_folder folder;
-    QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    // The superuser writes anywhere but into /proc.
-    const QString dir = QFileInfo(folder.path()).isWritable() ? QStringLiteral("/proc") : folder.path();
     const QString previous = QDir::currentPath();
+    QString dir = folder.path();
+    bool as_nobody = false;
+    if (text.isEmpty()) {
+        QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        // The superuser writes anywhere but into /proc.
+        if (QFileInfo(folder.path()).isWritable())
+            dir = QStringLiteral("/proc");
+    } else {
+        folder.write(text);
+        QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+                                                 | QFileDevice::ExeGroup | QFileDevice::ReadOther
+                                                 | QFileDevice::ExeOther);
+        // The superuser writes anywhere: run as nobody, who may read here.
+        as_nobody = geteuid() == 0;
+    }
     QDir::setCurrent(dir);
+    if (as_nobody)
+        QCOMPARE(seteuid(65534), 0);
     log_capture log;
     {
         MainWindow w;
+        const QString name = w.ui->edit_name->text();
         w.show();
-        QVERIFY(w.close());
+        const bool closed = w.close();
+        if (as_nobody)
+            QCOMPARE(seteuid(0), 0);
+        QVERIFY(closed);
         QVERIFY(!w.isVisible());
+        QCOMPARE(name, text.isEmpty() ? QString() : QStringLiteral("pump"));
     }
     QDir::setCurrent(previous);
     QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QCOMPARE(log.count("settings file could not be written"), 1);
-    QVERIFY(!QFile::exists(QDir(dir).filePath("settings.ini")));
+    if (text.isEmpty()) {
+        QVERIFY(!QFile::exists(QDir(dir).filePath("settings.ini")));
+    } else {
+        QFile f(folder.file());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), text);
+    }
 }
 
 void tst_settings_file::portspeed_data()
