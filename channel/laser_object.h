@@ -225,6 +225,20 @@ private:
     static void set_bar(QProgressBar *bar, float value, float min, float max);
     // Configuration button, on/off switches and state label from the output flag.
     void show_output_state(bool on, QPushButton *on_off_button, QLabel *state_label);
+    // Minimum first; a bound the box already has is not set again.
+    static void set_spin_range(QDoubleSpinBox *spin, double min, double max);
+    // A first reading after a change of type: the input gets the board's
+    // range before the reading, so no other family's range clamps it, and
+    // shows it without its slot running, for a load is no operator's edit:
+    // nothing is limited again or sent. The reading becomes the held set
+    // point whether or not the number shown changed.
+    static void show_first_reading(QDoubleSpinBox *spin, double min, double max, double reading);
+    template <typename T>
+    static void load_first_reading(QDoubleSpinBox *spin, double min, double max, T reading, T &held)
+    {
+        show_first_reading(spin, min, max, static_cast<double>(reading));
+        held = reading;
+    }
 
     // Helpers of the views.
     // Applies a style sheet only when it differs from the one set.
@@ -256,11 +270,26 @@ private:
     };
     // Serves the first marker at 2, in the order given, and clears it.
     void serve_first_read(std::initializer_list<first_read_load> loads);
-    // Loads a first reading into an input whose slot writes the held copy.
+    // First readings of the pulsed records, within the board's own limits.
+    template <typename record_t>
+    void load_voltage(record_t &r)
+    {
+        load_first_reading(volt_spin, r.voltage_min, r.voltage_max, r.voltage_target, r.voltage_set);
+    }
+    template <typename record_t>
+    void load_pulse_temperature(record_t &r)
+    {
+        load_first_reading(pulse_temp_spin, r.temperature_min, r.temperature_max, r.temperature_target,
+                           r.temperature_set);
+    }
+    // The width as the board reported it: the duty limit and the even tenths
+    // are for what the operator enters.
+    void load_width(float pulse_width, float &held);
+    // Loads a first pulse count, which its slot stores and sends back.
     void load_held(QDoubleSpinBox *spin, double value);
     void load_mode(const QString (&names)[6], int32_t mode);
     void load_table_rate(int32_t khz);
-    void load_free_rate(int32_t hz);
+    void load_free_rate(int32_t hz, int32_t &held_hz);
     void fill_mode_combo(const QString (&names)[6]);
     void fill_freq_combo(const int32_t (&table)[100], int32_t frequency);
     void show_table_rate_input(bool unit_shown);

@@ -112,12 +112,12 @@ void laser_object::cw_view_update()
         if (unit_changing_type(type)) {
             cw_current_floor_held = true;
             cw_current_floor = r.current_target;
-            curr_spin->setMaximum(cw_current_ceiling(type));
         }
-        curr_spin->setValue(r.current_target);
+        load_first_reading(curr_spin, 0.0, cw_current_ceiling(type), r.current_target, r.current_set);
         first_read_current = 0;
     } else if (first_read_temperature == 2) {
-        temp_spin->setValue(r.temperature_target);
+        load_first_reading(temp_spin, r.temperature_min, r.temperature_max, r.temperature_target,
+                           r.temperature_set);
         first_read_temperature = 0;
     } else if (first_read_mode == 2) {
         cw_mode_combo->setCurrentIndex(r.mode);

@@ -74,12 +74,15 @@ void laser_object::dcdc_view_update()
             cw_mode_combo->setCurrentIndex(r.mode);
             first_read_mode = 0;
         }
+        // The view leaves these two inputs their form's ranges.
         if (first_read_frequency == 2) {
-            cw_freq_spin->setValue(r.frequency);
+            load_first_reading(cw_freq_spin, cw_freq_spin->minimum(), cw_freq_spin->maximum(), r.frequency,
+                               r.frequency_set);
             first_read_frequency = 0;
         }
         if (first_read_width == 2) {
-            cw_width_spin->setValue(r.pulse_width);
+            load_first_reading(cw_width_spin, cw_width_spin->minimum(), cw_width_spin->maximum(), r.pulse_width,
+                               r.pulse_width_set);
             first_read_width = 0;
         }
     }
@@ -92,7 +95,7 @@ void laser_object::dcdc_view_update()
         step_size_combo->addItems({QStringLiteral("0.1"), QStringLiteral("1")});
     }
     if (first_read_current == 2) {
-        curr_spin->setValue(r.current_target);
+        load_first_reading(curr_spin, 0.0, r.current_max, r.current_target, r.current_set);
         first_read_current = 0;
     }
 

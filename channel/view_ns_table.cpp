@@ -20,10 +20,10 @@ void laser_object::ns_table_view_update()
     }
 
     serve_first_read({
-        {&first_read_voltage, [&] { volt_spin->setValue(r.voltage_target); }},
-        {&first_read_temperature, [&] { pulse_temp_spin->setValue(r.temperature_target); }},
+        {&first_read_voltage, [&] { load_voltage(r); }},
+        {&first_read_temperature, [&] { load_pulse_temperature(r); }},
         {&first_read_frequency, [&] { load_table_rate(r.frequency_target); }},
-        {&first_read_width, [&] { load_held(dura_spin, r.pulse_width); }},
+        {&first_read_width, [&] { load_width(r.pulse_width, r.pulse_width_target); }},
         {&first_read_mode, [&] { load_mode(r.mode_names, r.mode); }},
         {&first_read_gated, [&] { load_held(pulse_gated_spin, r.gated_target); }},
         {&first_read_cutted, [&] { load_held(pulse_cutted_spin, r.cutted_target); }},

@@ -61,7 +61,7 @@ void laser_object::power_view_update()
         r.first_read_mode = 0;
     }
     if (r.first_read_current == 2) {
-        curr_spin->setValue(r.current_target);
+        load_first_reading(curr_spin, 0.0, r.current_max, r.current_target, r.current_set);
         r.first_read_current = 0;
     }
 

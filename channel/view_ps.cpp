@@ -17,9 +17,9 @@ void laser_object::ps_view_update()
     }
 
     serve_first_read({
-        {&r.first_read_voltage, [&] { volt_spin->setValue(r.voltage_target); }},
-        {&r.first_read_temperature, [&] { pulse_temp_spin->setValue(r.temperature_target); }},
-        {&r.first_read_frequency, [&] { load_free_rate(r.frequency); }},
+        {&r.first_read_voltage, [&] { load_voltage(r); }},
+        {&r.first_read_temperature, [&] { load_pulse_temperature(r); }},
+        {&r.first_read_frequency, [&] { load_free_rate(r.frequency, r.frequency_target); }},
         {&r.first_read_mode, [&] { load_mode(r.mode_names, r.mode); }},
         {&r.first_read_gated, [&] { load_held(pulse_gated_spin, r.gated_target); }},
         {&r.first_read_cutted, [&] { load_held(pulse_cutted_spin, r.cutted_target); }},

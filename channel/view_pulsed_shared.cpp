@@ -9,23 +9,8 @@
 #include <QSignalBlocker>
 #include <QWidget>
 
+#include <algorithm>
 #include <iterator>
-
-namespace {
-
-// Minimum first, as the record gives them. A bound the box already has is
-// not set again: each setting re-lays the page out, ten pages every tick.
-void set_range(QDoubleSpinBox *spin, double min, double max)
-{
-    // The box keeps its bounds rounded to its decimals.
-    const auto held = [spin](double v) { return QString::number(v, 'f', spin->decimals()).toDouble(); };
-    if (spin->minimum() != held(min))
-        spin->setMinimum(min);
-    if (spin->maximum() != held(max))
-        spin->setMaximum(max);
-}
-
-} // namespace
 
 void laser_object::serve_first_read(std::initializer_list<first_read_load> loads)
 {
@@ -38,10 +23,10 @@ void laser_object::serve_first_read(std::initializer_list<first_read_load> loads
     }
 }
 
-// The record already holds the board's reading as its held copy. A reading
-// the box cannot take as it is would reach the slot clamped, and the pulse
-// slots would send the clamped value to a board that never held it: the box
-// then shows the clamped value and the held copy stays the board's.
+// The record already holds the board's count as its held copy; the slot
+// stores it again and sends it back. A count the box cannot take as it is
+// would reach the slot clamped, and be sent to a board that never held it:
+// the box then shows the clamped value and the held copy stays the board's.
 void laser_object::load_held(QDoubleSpinBox *spin, double value)
 {
     if (value < spin->minimum() || value > spin->maximum()) {
@@ -50,6 +35,11 @@ void laser_object::load_held(QDoubleSpinBox *spin, double value)
         return;
     }
     spin->setValue(value);
+}
+
+void laser_object::load_width(float pulse_width, float &held)
+{
+    load_first_reading(dura_spin, dura_spin->minimum(), dura_spin->maximum(), pulse_width, held);
 }
 
 // Reads the record's mode table only within its bounds: a mode it does not
@@ -68,12 +58,10 @@ void laser_object::load_table_rate(int32_t khz)
         freq_combo->setCurrentIndex(index);
 }
 
-// Shows the board's rate in the largest unit that holds it whole, so that
-// the slot turns it back into the very same rate: 1500000 Hz as 1500 kHz,
-// 2500 Hz as 2500 Hz. The box's maximum is raised to the board's own rate
-// when it is lower; below the box's minimum (0 Hz and less) the held copy
-// stays the board's.
-void laser_object::load_free_rate(int32_t hz)
+// Shows the board's rate in the largest unit that holds it whole, 1500000 Hz
+// as 1500 kHz and 2500 Hz as 2500 Hz, so that what is shown is the very rate
+// held. The box's maximum is raised to the board's own rate when it is lower.
+void laser_object::load_free_rate(int32_t hz, int32_t &held_hz)
 {
     int index = 0;
     double value = hz;
@@ -85,9 +73,8 @@ void laser_object::load_free_rate(int32_t hz)
         value = hz / 1000;
     }
     freq_range_combo->setCurrentIndex(index);
-    if (value > freq_spin->maximum())
-        freq_spin->setMaximum(value);
-    load_held(freq_spin, value);
+    show_first_reading(freq_spin, freq_spin->minimum(), std::max(value, freq_spin->maximum()), value);
+    held_hz = hz;
 }
 
 void laser_object::fill_mode_combo(const QString (&names)[6])
@@ -166,13 +153,13 @@ void laser_object::show_pulsed_page(const pulsed_view_values &v, bool with_width
     set_bar(volt_indicator, v.voltage, v.voltage_min, v.voltage_max);
     volt_min_label->setText(number_text(v.voltage_min, 0, volts));
     volt_max_label->setText(number_text(v.voltage_max, 0, volts));
-    set_range(volt_spin, v.voltage_min, v.voltage_max);
+    set_spin_range(volt_spin, v.voltage_min, v.voltage_max);
 
     const QString degrees = degrees_unit();
     pulse_temp_label->setText(number_text(v.temperature, 1, degrees));
     temp_pulse_min_label->setText(number_text(v.temperature_min, 1, degrees));
     temp_pulse_max_label->setText(number_text(v.temperature_max, 1, degrees));
-    set_range(pulse_temp_spin, v.temperature_min, v.temperature_max);
+    set_spin_range(pulse_temp_spin, v.temperature_min, v.temperature_max);
     set_bar(pulse_temp_indicator, v.temperature, v.temperature_min, v.temperature_max);
 
     if (!with_width)

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QWidget>
 
 #include <cmath>
@@ -88,6 +89,26 @@ void laser_object::show_output_state(bool on, QPushButton *on_off_button, QLabel
     on_off_button->setChecked(on);
     start_stop_button_alt->setChecked(on);
     state_label->setText(on ? QStringLiteral("ON") : QStringLiteral("OFF"));
+}
+
+// Each setting re-lays the page out, ten pages every tick: a bound the box
+// already has, rounded to its decimals as the box keeps it, is left alone.
+void laser_object::set_spin_range(QDoubleSpinBox *spin, double min, double max)
+{
+    const auto held = [spin](double v) { return QString::number(v, 'f', spin->decimals()).toDouble(); };
+    if (spin->minimum() != held(min))
+        spin->setMinimum(min);
+    if (spin->maximum() != held(max))
+        spin->setMaximum(max);
+}
+
+// A reading outside the board's own range is shown at the nearer end; the
+// held set point is the reading all the same.
+void laser_object::show_first_reading(QDoubleSpinBox *spin, double min, double max, double reading)
+{
+    set_spin_range(spin, min, max);
+    const QSignalBlocker quiet(spin);
+    spin->setValue(reading);
 }
 
 // The QCW header, inputs and read-outs of the DC/DC page, in the container

@@ -167,14 +167,17 @@ private slots:
         for (auto [code, value] : {std::pair{0x98, 120}, {0x92, 251}, {0x99, 100}, {0xA3, 1000}, {0xB4, 3},
                                    {0xB5, 2}, {0xA4, 0}})
             reply(code, value);
-        // voltage, temperature, rate, width, mode, N, M
-        for (const QStringList &expected : {QStringList(), QStringList(), QStringList(), thrice("t005823000000000003E8\r"),
+        // voltage, temperature, rate, width, mode, N, M: a count goes back to
+        // the board as it reported it, a width is not sent at all
+        for (const QStringList &expected : {QStringList(), QStringList(), QStringList(), QStringList(),
                                             QStringList(), thrice("t00583400000000000003\r"),
                                             thrice("t00583500000000000002\r")}) {
             ch->view_update();
             QCOMPARE(frames(), expected);
         }
         QCOMPARE(ch->volt_spin->value(), 12.0);
+        QCOMPARE(ch->dura_spin->value(), 100.0);
+        QCOMPARE(ch->worker->ns_table_record.pulse_width_target, 100.0f);
         QCOMPARE(ch->pulse_temp_spin->value(), 25.1);
         QCOMPARE(ch->freq_combo->currentText(), QStringLiteral("100"));
         QCOMPARE(ch->mode_combo->currentText(), QStringLiteral("Int: Burst"));

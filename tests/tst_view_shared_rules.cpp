@@ -1,10 +1,18 @@
-// The view tick's dispatch by driver type and the bar rule every family view
-// shares: "No device" for any type without a view, and a bar that keeps its
-// value when no sound percentage comes out.
+// The view tick's dispatch by driver type and the rules every family view
+// shares: "No device" for any type without a view, a bar that keeps its
+// value when no sound percentage comes out, and first readings after a
+// change of type that leave the page holding the board's own values.
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
 
 #include <limits>
 
 #include "support/view_fixture.h"
+
 
 class tst_view_shared_rules : public QObject, public view_fixture
 {
@@ -86,6 +94,117 @@ private slots:
         r.current_max = max;
         ch->view_update();
         QCOMPARE(ch->curr_indicator->value(), shown);
+    }
+
+    // The old board's replies (with ticks between), then the new board's:
+    // what the page shows, what loading the new board's first readings sent,
+    // and what one operator action then sends of the codes it names.
+    void first_readings_after_a_change_of_type_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QStringList>("shown"); // "object.property=text", after the action
+        QTest::addColumn<QString>("loads_send"); // "code=value" ..., each thrice
+        // "on", "enter:input:value" as the operator types it, or the input
+        // that Return is pressed in
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("sends"); // "code=value" ..., each thrice, of the codes named
+
+        // The range a previous family gave the input does not clamp the
+        // reading, and the reading is the held set point even when the input
+        // showed that number already.
+        QTest::newRow("7 up to 30 V, then 6 at 45 V of 0 to 60")
+            << "D0:7 A5:300 A6:0 98:300 T T" << "D0:6 A5:600 A6:0 98:450 T" << QStringList{"volt_spin.value=45"}
+            << "" << "on" << "18=450";
+        QTest::newRow("7 at 70 V of 50 to 100, then 6 at 45 V")
+            << "D0:7 A5:1000 A6:500 98:700 T T" << "D0:6 A5:600 A6:0 98:450 T" << QStringList{"volt_spin.value=45"}
+            << "" << "on" << "18=450";
+        QTest::newRow("7 at 45 V, then 6 at 45 V")
+            << "D0:7 A5:600 A6:0 98:450 T T" << "D0:6 A5:600 A6:0 98:450 T" << QStringList{"volt_spin.value=45"}
+            << "" << "on" << "18=450";
+        QTest::newRow("21 up to 30 V, then 20 at 45 V")
+            << "D0:21 A5:300 A6:0 98:300 T T" << "D0:20 A5:600 A6:0 98:450 T" << QStringList{"volt_spin.value=45"}
+            << "" << "on" << "18=450";
+        // A reading equal to the input's start value (25.0 °C) is held too.
+        for (const char *type : {"7", "6", "13", "20", "21"}) {
+            QTest::newRow(qPrintable(QStringLiteral("fresh %1 at 25.0 °C").arg(type)))
+                << "" << QStringLiteral("D0:%1 92:250 T").arg(type) << QStringList{"pulse_temp_spin.value=25"}
+                << "" << "pulse_temp_spin" << "12=250";
+        }
+        QTest::newRow("fresh 16 at 150 us in QCW mode")
+            << "" << "D0:16 A4:1 A3:150 T" << QStringList{"cw_width_spin.value=150"} << "" << "cw_width_spin"
+            << "23=150";
+        QTest::newRow("DC/DC down to 12 A, then 15 at 50 mA")
+            << "D0:11 A6:350 T T" << "D0:15 A5:15000 91:500000 T" << QStringList{"curr_spin.value=50"} << ""
+            << "curr_spin" << "11=5000";
+        QTest::newRow("18, then 10 at 100 mA")
+            << "D0:18 T T" << "D0:10 A5:15000 91:1000000 T" << QStringList{"curr_spin.value=100"} << ""
+            << "curr_spin" << "11=10000";
+        QTest::newRow("DC/DC down to 12 A, then 18 at 13 A")
+            << "D0:11 A6:350 T T" << "D0:18 A5:1400 91:1300 T" << QStringList{"curr_spin.value=13"} << ""
+            << "curr_spin" << "11=1300";
+        QTest::newRow("8 of 15 to 35 °C, then 10 at 40 °C of 10 to 45")
+            << "D0:8 B6:150 B7:350 T T" << "D0:10 B6:10000 B7:45000 92:400000 T"
+            << QStringList{"temp_spin.value=40"} << "" << "temp_spin" << "12=400000";
+        // A width reading is shown and held as the board reported it, and
+        // not sent back limited.
+        QTest::newRow("6 at 100 kHz reporting 250 ns")
+            << "" << "D0:6 99:100 A3:2500 T T" << QStringList{"dura_spin.value=250"} << "" << "dura_spin"
+            << "23=2500";
+        QTest::newRow("21 reporting 12.3 ns")
+            << "" << "D0:21 A3:123 T" << QStringList{"dura_spin.value=12.3"} << "" << "dura_spin" << "23=123";
+        QTest::newRow("21 at 1 MHz reporting 30 ns")
+            << "" << "D0:21 99:1000000 A3:300 T T" << QStringList{"dura_spin.value=30"} << "" << "dura_spin"
+            << "23=300";
+        // An operator's width is still limited and sent at once (the
+        // corrected value re-enters the slot: twice).
+        QTest::newRow("6 at 100 kHz, 250 ns entered")
+            << "" << "D0:6 99:100 T T" << QStringList{"dura_spin.value=200"} << "" << "enter:dura_spin:250"
+            << "23=2000 23=2000";
+    }
+
+    void first_readings_after_a_change_of_type()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, loads_send);
+        QFETCH(QString, action);
+        QFETCH(QString, sends);
+        using namespace channel_fixture;
+        play(*ch, before);
+        QSignalSpy spy(ch->worker, &laser_worker::thread_serial_write);
+        play(*ch, after);
+        QList<QByteArray> expected;
+        for (const QString &f : loads_send.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            expected << sent_value(f) << sent_value(f) << sent_value(f);
+        QCOMPARE(frames(spy), expected);
+        spy.clear();
+        if (action == QLatin1String("on")) {
+            ch->ps_ns_on_off_butt->click();
+        } else if (action.startsWith(QLatin1String("enter:"))) {
+            auto *spin = form.window->findChild<QDoubleSpinBox *>(action.section(QLatin1Char(':'), 1, 1));
+            QVERIFY(spin);
+            spin->setValue(action.section(QLatin1Char(':'), 2).toDouble());
+        } else if (!action.isEmpty()) {
+            auto *spin = form.window->findChild<QDoubleSpinBox *>(action);
+            QVERIFY(spin);
+            ch->sl_return_key_pressed_on_spinbox(spin);
+        }
+        QList<QByteArray> sent_frames;
+        QList<QByteArray> wanted;
+        QStringList codes;
+        for (const QString &f : sends.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            wanted << sent_value(f) << sent_value(f) << sent_value(f);
+            codes << f.section(QLatin1Char('='), 0, 0);
+        }
+        for (const QByteArray &f : frames(spy)) {
+            if (codes.contains(QString::fromLatin1(f.mid(5, 2))))
+                sent_frames << f;
+        }
+        QCOMPARE(sent_frames, wanted);
+        for (const QString &check : shown)
+            expect({check.toUtf8().constData()});
     }
 };
 

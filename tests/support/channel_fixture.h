@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QComboBox>
 #include <QList>
 #include <QMainWindow>
 #include <QSignalSpy>
@@ -58,6 +59,25 @@ inline void feed(laser_object &ch, uint8_t code, int32_t v = 0)
     ch.handle_rx_can_message(&m);
 }
 
+// A script of what reaches a page, in order: "T" a view tick, "99:1500000"
+// reply 0x99 carrying 1500000 in d4..d7, "unit:2" the operator choosing
+// item 2 of freq_range_combo.
+inline void play(laser_object &ch, const QString &script)
+{
+    for (const QString &step : script.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString what = step.section(QLatin1Char(':'), 0, 0);
+        const QString value = step.section(QLatin1Char(':'), 1);
+        if (step == QLatin1String("T")) {
+            ch.view_update();
+        } else if (what == QLatin1String("unit")) {
+            ch.freq_range_combo->setCurrentIndex(value.toInt());
+            emit ch.freq_range_combo->activated(value.toInt());
+        } else {
+            feed(ch, uint8_t(what.toUInt(nullptr, 16)), value.toInt());
+        }
+    }
+}
+
 // The text of a frame to board 5 with these sixteen hex digits of data.
 inline QByteArray sent(const char *data16)
 {
@@ -71,6 +91,14 @@ inline QList<QByteArray> frames(const QSignalSpy &spy)
     for (const QList<QVariant> &args : spy)
         out << args.at(0).toByteArray();
     return out;
+}
+
+// "18=450": the frame of code 0x18 carrying 450 in d4..d7.
+inline QByteArray sent_value(const QString &code_value)
+{
+    const uint32_t v = uint32_t(code_value.section(QLatin1Char('='), 1).toInt());
+    return QByteArray("t0058") + code_value.section(QLatin1Char('='), 0, 0).toLatin1().rightJustified(2, '0') +
+           "000000" + QByteArray::number(v, 16).toUpper().rightJustified(8, '0') + '\r';
 }
 
 // Each frame three times in a row, as the triple send puts them out.
