@@ -294,6 +294,7 @@ private:
     void fill_freq_combo(const int32_t (&table)[100], int32_t frequency);
     void show_table_rate_input(bool unit_shown);
     void show_free_rate_input();
+    void reset_free_rate_input();
     // Driver label and tab text; label texts are still the last tick's.
     void show_pulsed_title(const QString &driver, float voltage_target, float temperature_target,
                            const QString &rate_held, bool with_width);

@@ -16,6 +16,8 @@ void laser_object::ns_view_update()
         fill_mode_combo(r.mode_names);
         show_free_rate_input();
         dura_spin->setSingleStep(0.2);
+        // The rate labels and maximum are rebuilt for this type's own limit.
+        ns_last_max_rate = 0.0f;
         worker->type_changed = false;
     }
 

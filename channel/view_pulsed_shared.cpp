@@ -101,6 +101,7 @@ void laser_object::fill_freq_combo(const int32_t (&table)[100], int32_t frequenc
 // free-rate driver before must not keep offering freq_spin.
 void laser_object::show_table_rate_input(bool unit_shown)
 {
+    reset_free_rate_input();
     freq_spin->hide();
     freq_combo->show();
     freq_range_combo->setVisible(unit_shown);
@@ -112,11 +113,24 @@ void laser_object::show_table_rate_input(bool unit_shown)
 
 void laser_object::show_free_rate_input()
 {
+    reset_free_rate_input();
     freq_spin->show();
     freq_combo->hide();
     freq_range_combo->show();
     freq_range_combo->setCurrentIndex(0);
     freq_range_combo->setEnabled(true);
+}
+
+// The free-rate input as the form builds it, so that a page that changes
+// type keeps no step, decimals or limits that another family's unit gave it.
+// Nothing is stored: the value is no rate of the new board.
+void laser_object::reset_free_rate_input()
+{
+    const QSignalBlocker quiet(freq_spin);
+    freq_spin->setDecimals(0);
+    freq_spin->setRange(1.0, 30000000.0);
+    freq_spin->setSingleStep(1.0);
+    freq_spin->setValue(1.0);
 }
 
 void laser_object::show_pulsed_title(const QString &driver, float voltage_target, float temperature_target,

@@ -241,8 +241,10 @@ private slots:
         QFETCH(QString, rr_max);
         plausible(ch->worker->ns_table_record, frequency, width);
         plausible(ch->worker->ns_record, frequency, width);
-        ch->freq_spin->setMaximum(555.0);
         tick_as(type);
+        // The box's range as it stands, whatever the change of type gave it.
+        ch->freq_spin->setMaximum(555.0);
+        ch->view_update();
         QCOMPARE(ch->pd_max_label->text(), pd_max);
         QCOMPARE(ch->rr_max_label->text(), rr_max);
         if (rr_max == "N/A")

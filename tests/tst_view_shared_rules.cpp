@@ -161,6 +161,16 @@ private slots:
         QTest::newRow("6 at 100 kHz, 250 ns entered")
             << "" << "D0:6 99:100 T T" << QStringList{"dura_spin.value=200"} << "" << "enter:dura_spin:250"
             << "23=2000 23=2000";
+        // Nothing of the previous family's rate input is left.
+        QTest::newRow("21, then 7, then 21 with the same highest rate")
+            << "D0:21 T D0:7 T" << "D0:21 T"
+            << QStringList{"rr_max_label.text=20.0MHz", "rr_min_label.text=0.1  MHz", "freq_spin.maximum=1000"} << ""
+            << "" << "";
+        QTest::newRow("20 in MHz, then 21")
+            << "D0:20 99:2000000 T T unit:2 T" << "D0:21 T"
+            << QStringList{"freq_spin.decimals=0", "freq_spin.minimum=1", "freq_spin.singleStep=1",
+                           "freq_spin.maximum=1000"}
+            << "" << "" << "";
     }
 
     void first_readings_after_a_change_of_type()
