@@ -292,7 +292,7 @@ private:
     void load_free_rate(int32_t hz, int32_t &held_hz);
     void fill_mode_combo(const QString (&names)[6]);
     void fill_freq_combo(const int32_t (&table)[100], int32_t frequency);
-    void show_table_rate_input(bool unit_shown);
+    void show_table_rate_input();
     void show_free_rate_input();
     void reset_free_rate_input();
     // Driver label and tab text; label texts are still the last tick's.

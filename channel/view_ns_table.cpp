@@ -15,7 +15,7 @@ void laser_object::ns_table_view_update()
         fill_freq_combo(r.freq_table, r.frequency);
         fill_mode_combo(r.mode_names);
         dura_spin->setSingleStep(0.1);
-        show_table_rate_input(false);
+        show_table_rate_input();
         worker->type_changed = false;
     }
 

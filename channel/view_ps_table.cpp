@@ -14,7 +14,7 @@ void laser_object::ps_table_view_update()
     if (worker->type_changed) {
         fill_freq_combo(r.freq_table, r.frequency);
         fill_mode_combo(r.mode_names);
-        show_table_rate_input(true);
+        show_table_rate_input();
         worker->type_changed = false;
     }
 

@@ -97,18 +97,17 @@ void laser_object::fill_freq_combo(const int32_t (&table)[100], int32_t frequenc
     }
 }
 
-// Table drivers pick their rate from freq_combo alone; a page that served a
-// free-rate driver before must not keep offering freq_spin.
-void laser_object::show_table_rate_input(bool unit_shown)
+// Table drivers pick their rate from freq_combo alone, in kHz, the unit shown
+// and fixed; a page that served a free-rate driver before must not keep
+// offering freq_spin.
+void laser_object::show_table_rate_input()
 {
     reset_free_rate_input();
     freq_spin->hide();
     freq_combo->show();
-    freq_range_combo->setVisible(unit_shown);
-    if (unit_shown) {
-        freq_range_combo->setCurrentIndex(1);
-        freq_range_combo->setEnabled(false);
-    }
+    freq_range_combo->show();
+    freq_range_combo->setCurrentIndex(1);
+    freq_range_combo->setEnabled(false);
 }
 
 void laser_object::show_free_rate_input()

@@ -138,14 +138,17 @@ private slots:
         QCOMPARE(r.frequency_target, 50000);
     }
 
-    // A table page after a free-rate page offers the table alone.
+    // A table page after a free-rate page offers the table alone, with its
+    // unit shown and fixed.
     void table_page_hides_the_free_rate_input()
     {
         tick_as(21);
         tick_as(6);
         QVERIFY(!ch->freq_combo->isHidden());
         QVERIFY(ch->freq_spin->isHidden());
-        QVERIFY(ch->freq_range_combo->isHidden());
+        QVERIFY(!ch->freq_range_combo->isHidden());
+        QVERIFY(!ch->freq_range_combo->isEnabled());
+        QCOMPARE(ch->freq_range_combo->currentText(), QStringLiteral("kHz"));
         tick_as(20);
         QVERIFY(!ch->freq_range_combo->isHidden());
     }

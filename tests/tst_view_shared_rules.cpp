@@ -171,6 +171,14 @@ private slots:
             << QStringList{"freq_spin.decimals=0", "freq_spin.minimum=1", "freq_spin.singleStep=1",
                            "freq_spin.maximum=1000"}
             << "" << "" << "";
+        // The table types show their unit, which cannot be changed.
+        for (const char *type : {"6", "13"}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1 after 21: the rate in kHz").arg(type)))
+                << "D0:21 T" << QStringLiteral("D0:%1 T").arg(type)
+                << QStringList{"freq_range_combo.visible=true", "freq_range_combo.currentText=kHz",
+                               "freq_range_combo.enabled=false", "freq_spin.visible=false", "freq_combo.visible=true"}
+                << "" << "" << "";
+        }
     }
 
     void first_readings_after_a_change_of_type()
