@@ -1,7 +1,8 @@
 // The view tick's dispatch by driver type and the rules every family view
 // shares: "No device" for any type without a view, a bar that keeps its
 // value when no sound percentage comes out, and first readings after a
-// change of type that leave the page holding the board's own values.
+// change of type that leave the page holding the board's own values, as a
+// fresh page of that type would.
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -13,6 +14,81 @@
 
 #include "support/view_fixture.h"
 
+namespace {
+
+// What one board of each family reports, its type first: limits, readings
+// and first readings, all unlike those of the other families.
+const char *const family_board[] = {
+    "D0:15 B3:20 A5:15000 A6:1000 B6:10000 B7:45000 91:500000 92:300000 A4:2 94:50",
+    "D0:16 A4:1 99:500 A3:400 91:350 92:400 94:480 A6:240",
+    "D0:18 A5:1200 91:650 92:350 94:480 A6:120 A4:1",
+    "D0:7 A5:400 A6:50 B6:150 B7:350 98:250 92:275 99:1000 B4:3 B5:2 A4:0",
+    "D0:6 A5:600 A6:0 B6:100 B7:400 98:450 92:265 99:100 A3:1000 B4:4 B5:1 A4:0",
+    "D0:21 A5:800 A6:100 B6:120 B7:380 98:300 92:245 99:250000 A3:400 B4:6 B5:3 A4:2",
+    "D0:20 A5:500 A6:20 B6:150 B7:350 98:150 92:255 99:1500000 B4:2 B5:5 A4:0",
+};
+
+// Enough ticks for every first reading, one per tick, and the tab text's lag.
+const QString settle = QStringLiteral(" T T T T T T T T T");
+
+// Everything an operator sees of a page's inputs and read-outs, widget by
+// widget in creation order; bars aside, which keep a value they cannot show.
+// The two pages are built alike: each widget is named here by its
+// counterpart on the page that names_from is.
+QStringList page_state(QWidget *page, QWidget *names_from)
+{
+    QStringList out;
+    const QList<QWidget *> widgets = page->findChildren<QWidget *>();
+    const QList<QWidget *> names = names_from->findChildren<QWidget *>();
+    if (widgets.size() != names.size())
+        return {QStringLiteral("pages differ")};
+    for (int k = 0; k < widgets.size(); ++k) {
+        QWidget *w = widgets.at(k);
+        const QString name = names.at(k)->objectName();
+        if (name.startsWith(QLatin1String("qt_")))
+            continue;
+        const QString at = QString::number(k) + QLatin1Char(' ') + name;
+        if (!w->isVisibleTo(page)) {
+            out << at + QStringLiteral(" hidden");
+            continue;
+        }
+        QString s = at + (w->isEnabled() ? QStringLiteral(" on") : QStringLiteral(" off"));
+        if (auto *spin = qobject_cast<QDoubleSpinBox *>(w)) {
+            s += QStringLiteral(" %1..%2 step %3 decimals %4 value %5")
+                     .arg(spin->minimum())
+                     .arg(spin->maximum())
+                     .arg(spin->singleStep())
+                     .arg(spin->decimals())
+                     .arg(spin->value());
+        } else if (auto *combo = qobject_cast<QComboBox *>(w)) {
+            QStringList items;
+            for (int i = 0; i < combo->count(); ++i)
+                items << combo->itemText(i);
+            s += QStringLiteral(" [%1] at %2").arg(items.join(QLatin1Char(','))).arg(combo->currentIndex());
+        } else if (auto *label = qobject_cast<QLabel *>(w)) {
+            s += QStringLiteral(" \"%1\" %2").arg(label->text(), label->styleSheet());
+        } else if (auto *button = qobject_cast<QPushButton *>(w)) {
+            s += QStringLiteral(" \"%1\" %2").arg(button->text()).arg(button->isChecked());
+        }
+        out << s;
+    }
+    return out;
+}
+
+// What the page sends for its held set points: Return on every shown
+// input, in creation order, then the output switched on.
+QList<QByteArray> held_set_points(laser_object &ch, QWidget *page)
+{
+    QSignalSpy spy(ch.worker, &laser_worker::thread_serial_write);
+    for (QDoubleSpinBox *spin : page->findChildren<QDoubleSpinBox *>()) {
+        if (spin->isVisibleTo(page))
+            ch.sl_return_key_pressed_on_spinbox(spin);
+    }
+    ch.laser_las_on_off_butt_clicked();
+    return channel_fixture::frames(spy);
+}
+
+} // namespace
 
 class tst_view_shared_rules : public QObject, public view_fixture
 {
@@ -223,6 +299,42 @@ private slots:
         QCOMPARE(sent_frames, wanted);
         for (const QString &check : shown)
             expect({check.toUtf8().constData()});
+    }
+
+    // A page that served a board of one family and then one of another is
+    // what a fresh page shows after the second board's replies: inputs,
+    // ranges, steps, decimals, items, labels and the set points it would send.
+    void changed_page_is_a_fresh_page_data()
+    {
+        QTest::addColumn<QString>("old_board");
+        QTest::addColumn<QString>("new_board");
+        for (const char *a : family_board) {
+            for (const char *b : family_board) {
+                if (a == b)
+                    continue;
+                const QString from = QString::fromLatin1(a).section(QLatin1Char(' '), 0, 0).mid(3);
+                const QString to = QString::fromLatin1(b).section(QLatin1Char(' '), 0, 0).mid(3);
+                QTest::newRow(qPrintable(from + QStringLiteral(" then ") + to)) << QString::fromLatin1(a)
+                                                                              << QString::fromLatin1(b);
+            }
+        }
+    }
+
+    void changed_page_is_a_fresh_page()
+    {
+        QFETCH(QString, old_board);
+        QFETCH(QString, new_board);
+        // A form of its own: every page on it is as the form builds it.
+        form_fixture::built_form own = form_fixture::build();
+        QWidget *changed_page = channel_fixture::page(own, 0);
+        QWidget *fresh_page = channel_fixture::page(own, 1);
+        channel_fixture::controller changed = channel_fixture::make(changed_page);
+        channel_fixture::controller fresh = channel_fixture::make(fresh_page);
+        changed->channel_name = fresh->channel_name = QStringLiteral("Bench");
+        channel_fixture::play(*changed, old_board + settle + QLatin1Char(' ') + new_board + settle);
+        channel_fixture::play(*fresh, new_board + settle);
+        QCOMPARE(page_state(changed_page, changed_page), page_state(fresh_page, changed_page));
+        QCOMPARE(held_set_points(*changed, changed_page), held_set_points(*fresh, fresh_page));
     }
 };
 
