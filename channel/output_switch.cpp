@@ -1,6 +1,7 @@
 #include "channel/laser_object.h"
 
 #include <QDoubleSpinBox>
+#include <QList>
 #include <QPushButton>
 
 #include "channel/driver_family.h"
@@ -65,20 +66,46 @@ void laser_object::laser_las_on_off_butt_clicked()
 
 void laser_object::laser_off()
 {
-    // One frame and no local change: the flags fall when the board reports
-    // its output off.
+    // No local change: the flags fall when the board reports its output off.
+    // The off command of the current type, and that of every family whose
+    // flag is set whatever the type: a board marked lost (-1) or replaced by
+    // another family may still have its output on.
     laser_worker &w = *worker;
     const driver_family family = family_of(w.device_type);
-    frame_buffer f;
-    if (is_cw(family))
-        w.cw_record.frame_set_output(0, f.buf, &f.len);
-    else if (family == driver_family::dcdc)
-        w.dcdc_record.frame_set_output(0, f.buf, &f.len);
-    else if (family == driver_family::power)
-        w.power_record.frame_set_output(0, f.buf, &f.len);
-    else
-        visit_pulsed(w, family, [&](auto &r) { r.frame_set_emission(0, f.buf, &f.len); });
-    triple_send(f.buf, f.len);
+    QList<QByteArray> offs;
+    auto add = [&offs](const frame_buffer &f) {
+        const QByteArray frame(reinterpret_cast<const char *>(f.buf), int(f.len));
+        // The families share frames (0x10 = 0, 0x22 = 0): each goes once.
+        if (f.len != 0 && !offs.contains(frame))
+            offs << frame;
+    };
+    auto add_output = [&](bool wanted, const auto &r) {
+        if (!wanted)
+            return;
+        frame_buffer f;
+        r.frame_set_output(0, f.buf, &f.len);
+        add(f);
+    };
+    auto add_emission = [&](bool wanted, const auto &r) {
+        if (!wanted)
+            return;
+        frame_buffer f;
+        r.frame_set_emission(0, f.buf, &f.len);
+        add(f);
+    };
+    add_output(is_cw(family), w.cw_record);
+    add_output(family == driver_family::dcdc, w.dcdc_record);
+    add_output(family == driver_family::power, w.power_record);
+    visit_pulsed(w, family, [&](const auto &r) { add_emission(true, r); });
+    add_output(w.cw_record.output_on != 0, w.cw_record);
+    add_output(w.dcdc_record.output_on != 0, w.dcdc_record);
+    add_output(w.power_record.output_on != 0, w.power_record);
+    add_emission(w.ps_table_record.emission_on != 0, w.ps_table_record);
+    add_emission(w.ps_record.emission_on != 0, w.ps_record);
+    add_emission(w.ns_table_record.emission_on != 0, w.ns_table_record);
+    add_emission(w.ns_record.emission_on != 0, w.ns_record);
+    for (const QByteArray &frame : offs)
+        triple_send(reinterpret_cast<const uint8_t *>(frame.constData()), uint32_t(frame.size()));
 }
 
 void laser_object::laser_volt_on_off(bool on)

@@ -129,6 +129,58 @@ private slots:
             QCOMPARE(ch->tx_data, sent(data.constData()));
     }
 
+    // The off command of every family whose flag is set, whatever the type
+    // is now (a board marked lost, a board of another family at the
+    // address), besides that of the current type; a frame the families share
+    // goes once.
+    void laser_off_reaches_every_flagged_family_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QStringList>("flags");
+        QTest::addColumn<QList<QByteArray>>("expected");
+        QTest::newRow("lost, CW on") << -1 << QStringList{"cw"} << tripled({"1000000000000000"});
+        QTest::newRow("lost, DC/DC on") << -1 << QStringList{"dcdc"} << tripled({"1000000000000000"});
+        QTest::newRow("lost, power on") << -1 << QStringList{"power"} << tripled({"1000000000000000"});
+        QTest::newRow("lost, PS table on") << -1 << QStringList{"ps_table"} << tripled({"2200000000000000"});
+        QTest::newRow("lost, PS on") << -1 << QStringList{"ps"} << tripled({"2200000000000000"});
+        QTest::newRow("lost, NS table on") << -1 << QStringList{"ns_table"} << tripled({"2200000000000000"});
+        QTest::newRow("lost, NS on") << -1 << QStringList{"ns"} << tripled({"2200000000000000"});
+        QTest::newRow("nothing reported yet, CW on") << 0 << QStringList{"cw"} << tripled({"1000000000000000"});
+        QTest::newRow("lost, CW and NS on")
+            << -1 << QStringList{"cw", "ns"} << tripled({"1000000000000000", "2200000000000000"});
+        QTest::newRow("CW board, old PS flag")
+            << 8 << QStringList{"ps"} << tripled({"1000000000000000", "2200000000000000"});
+        QTest::newRow("PS board, own flag and old DC/DC flag")
+            << 20 << QStringList{"ps", "dcdc"} << tripled({"2200000000000000", "1000000000000000"});
+        QTest::newRow("NS board, two pulsed flags: one frame")
+            << 21 << QStringList{"ns", "ps_table"} << tripled({"2200000000000000"});
+        QTest::newRow("lost, no flag") << -1 << QStringList{} << QList<QByteArray>();
+    }
+
+    void laser_off_reaches_every_flagged_family()
+    {
+        QFETCH(int, type);
+        QFETCH(QStringList, flags);
+        QFETCH(QList<QByteArray>, expected);
+        const controller ch = on_page(type);
+        laser_worker &w = *ch->worker;
+        const QList<QPair<QString, uint8_t *>> named{{"cw", &w.cw_record.output_on},
+                                                     {"dcdc", &w.dcdc_record.output_on},
+                                                     {"power", &w.power_record.output_on},
+                                                     {"ps_table", &w.ps_table_record.emission_on},
+                                                     {"ps", &w.ps_record.emission_on},
+                                                     {"ns_table", &w.ns_table_record.emission_on},
+                                                     {"ns", &w.ns_record.emission_on}};
+        for (const auto &n : named)
+            *n.second = flags.contains(n.first) ? 1 : 0;
+        QSignalSpy spy(ch->worker, &laser_worker::thread_serial_write);
+        ch->laser_off();
+        QCOMPARE(frames(spy), expected);
+        // No flag is touched: they fall when the board reports its output off.
+        for (const auto &n : named)
+            QCOMPARE(int(*n.second), flags.contains(n.first) ? 1 : 0);
+    }
+
     void cw_mode_goes_to_boards_with_modes()
     {
         for (int type : {8, 10, 14, 15, 16, 18}) {
