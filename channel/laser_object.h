@@ -147,6 +147,10 @@ public:
     // until then the record holds 0 V, which is no reading, and the page
     // must not warn of an output above 80 % of it.
     bool dcdc_input_voltage_read = false;
+    // The record family (a driver_family, the CW ones as one) of the last
+    // board that reported its type here, none before the first: a board of
+    // another family at the address clears the others' output flags.
+    int32_t last_board_family = 0;
     // Highest reachable rate (Hz) of the last refresh of this type-21 page;
     // -1 while the width gives none, so the next valid rate rebuilds.
     float ns_last_max_rate = 0.0f;

@@ -295,6 +295,36 @@ void arm_markers(laser_object &ch, laser_worker &w, int32_t type)
     }
 }
 
+// The record whose output flag a type's replies write; the two CW families
+// share theirs.
+driver_family flag_family(int32_t type)
+{
+    const driver_family f = family_of(type);
+    return f == driver_family::cw_precise ? driver_family::cw : f;
+}
+
+// Another family's board now answers at this address: what the records of
+// the other families say of an output is about a board that is gone.
+void clear_other_output_flags(laser_worker &w, driver_family kept)
+{
+    struct flag_row {
+        driver_family family;
+        uint8_t *flag;
+    };
+    const flag_row rows[] = {
+        {driver_family::cw, &w.cw_record.output_on},
+        {driver_family::dcdc, &w.dcdc_record.output_on},
+        {driver_family::power, &w.power_record.output_on},
+        {driver_family::ps_table, &w.ps_table_record.emission_on},
+        {driver_family::ps, &w.ps_record.emission_on},
+        {driver_family::ns_table, &w.ns_table_record.emission_on},
+        {driver_family::ns, &w.ns_record.emission_on},
+    };
+    for (const flag_row &r : rows)
+        if (r.family != kept)
+            *r.flag = 0;
+}
+
 } // namespace
 
 void laser_object::handle_rx_can_message(const serial_message_struct *msg)
@@ -332,6 +362,16 @@ void laser_object::handle_rx_can_message(const serial_message_struct *msg)
 
     if (code == cmd_get_device_type) {
         const int32_t reported = reply_byte(m);
+        // Against the last family a board reported here, not the type now
+        // (-1 after a silence): a board back with its own family keeps
+        // every flag.
+        const driver_family reported_family = flag_family(reported);
+        if (reported_family != driver_family::none) {
+            if (last_board_family != int32_t(driver_family::none) &&
+                last_board_family != int32_t(reported_family))
+                clear_other_output_flags(w, reported_family);
+            last_board_family = int32_t(reported_family);
+        }
         if (reported != type) {
             w.type_changed = true;
             w.cw_record.new_units = 0;
