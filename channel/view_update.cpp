@@ -168,16 +168,20 @@ void laser_object::show_failure(bool fault)
 }
 
 // Once per fault episode of this channel: latch is 1 from the box until
-// the words are clear again. The box is modal; the tick goes on when the
-// operator has closed it. The latch is set first, so that nothing run
-// inside the box's event loop can open a second box on top of it.
+// the words are clear again. The box is modal but opens after the tick has
+// returned: run inside the tick it would hold every page, the emission
+// indicator and the connection state still for as long as it stays open
+// (the view timer does not fire again while its own slot runs). The latch
+// is set first, so that no later tick queues a second box for the episode.
 void laser_object::open_fault_box_once(bool words_clear, int32_t &latch)
 {
     if (words_clear) {
         latch = 0;
     } else if (latch == 0) {
         latch = 1;
-        fail_butt->click();
+        // Dropped with the controller if it goes first.
+        QMetaObject::invokeMethod(
+            this, [this] { fail_butt->click(); }, Qt::QueuedConnection);
     }
 }
 

@@ -6,7 +6,9 @@
 
 #include <QtTest>
 
+#include <QApplication>
 #include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -75,6 +77,72 @@ private slots:
         QVERIFY2(wait_for([&] { return box.boxes == 2; }), qPrintable(who + ": no box for the second fault"));
         QTest::mouseClick(c->err_clr_butt, Qt::LeftButton);
         QVERIFY(wait_for([&] { return board.value(0xB0) == 0 && !c->fail_title->isVisible(); }));
+    }
+
+    // While a fault box waits for the operator, the other pages and the
+    // emission indicator go on being redrawn.
+    void pages_refresh_behind_the_fault_box_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("DC/DC 16 box, CW page redrawn") << 16;
+        QTest::newRow("power 18 box, CW page redrawn") << 18;
+    }
+
+    void pages_refresh_behind_the_fault_box()
+    {
+        QFETCH(int, type);
+        QVERIFY(b->ready());
+        const int ch = b->channel_of(type);
+        const int other = b->channel_of(8);
+        sim_board &board = b->board(ch);
+        laser_object *c = b->channel(ch);
+        laser_object *o = b->channel(other);
+        QLabel *status = b->window->findChild<QLabel *>(QStringLiteral("connection_status_label"));
+        QLabel *emission = b->window->findChild<QLabel *>(QStringLiteral("emitting_label"));
+        QVERIFY(status && emission);
+        const double temperature = b->board(other).value(0x92) + 3.3;
+        const QString shown = QString::number(temperature, 'f', 1);
+
+        // The operator is away: the box stays open until the CW page shows
+        // its board's new temperature (or long enough to tell it never will).
+        QSignalSpy ticks(b->window->view_update_timer, &QTimer::timeout);
+        int boxes = 0;
+        int ticks_behind = 0;
+        bool redrawn = false;
+        QElapsedTimer open_for;
+        QTimer operator_away;
+        connect(&operator_away, &QTimer::timeout, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            if (!open_for.isValid()) {
+                ++boxes;
+                open_for.start();
+                ticks_behind = ticks.count();
+                emission->clear(); // set again by every tick
+                b->board(other).set_value(0x92, temperature);
+            }
+            redrawn = o->temp_label->text().startsWith(shown) && !emission->text().isEmpty();
+            if (redrawn || open_for.elapsed() > 15000) {
+                ticks_behind = ticks.count() - ticks_behind;
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        operator_away.start(20);
+
+        board.set_faults(0x81);
+        QVERIFY2(wait_for([&] { return boxes == 1 && !QApplication::activeModalWidget(); }, 40000),
+                 qPrintable(b->describe(ch) + ": no fault box"));
+        QVERIFY2(redrawn, qPrintable(QStringLiteral("%1 page reads %2 after %3 ticks behind the box of %4")
+                                         .arg(b->describe(other), o->temp_label->text())
+                                         .arg(ticks_behind)
+                                         .arg(b->describe(ch))));
+        QCOMPARE(status->text(), QStringLiteral("Connection status: CONNECTED"));
+        operator_away.stop();
+        modal_answer ok{QMessageBox::Ok};
+        QTest::mouseClick(c->err_clr_butt, Qt::LeftButton);
+        QVERIFY(wait_for([&] { return board.value(0xB0) == 0 && !c->fail_title->isVisible(); }));
+        QCOMPARE(boxes, 1);
     }
 
     void silent_board_shows_no_device_and_returns()
