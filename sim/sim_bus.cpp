@@ -30,6 +30,21 @@ sim_board &sim_bus::add_board(int32_t driver_type, int32_t address)
     return *boards.back();
 }
 
+sim_board &sim_bus::replace_board(int32_t address, int32_t driver_type)
+{
+    QMutexLocker lock(&mutex);
+    auto fresh = std::make_unique<sim_board>(driver_type, address);
+    for (auto &b : boards) {
+        if (b->address() == address) {
+            removed.push_back(std::move(b));
+            b = std::move(fresh);
+            return *b;
+        }
+    }
+    boards.push_back(std::move(fresh));
+    return *boards.back();
+}
+
 sim_board *sim_bus::board_at(int32_t address) const
 {
     QMutexLocker lock(&mutex);

@@ -20,6 +20,11 @@ public:
 
     // The bus owns its boards; the returned board lives as long as the bus.
     sim_board &add_board(int32_t driver_type, int32_t address);
+    // Another board put in place of the one at this address (a board swap):
+    // the new one answers from now on, in the old one's place in the list;
+    // the old one stays alive, off the bus, so a test may still read it.
+    // Added at the end when no board has the address.
+    sim_board &replace_board(int32_t address, int32_t driver_type);
     sim_board *board_at(int32_t address) const;
     sim_board *board(int index) const;
     int board_count() const;
@@ -43,6 +48,7 @@ public:
 private:
     mutable QMutex mutex;
     std::vector<std::unique_ptr<sim_board>> boards;
+    std::vector<std::unique_ptr<sim_board>> removed;
     bool direct = false;
     int malformed = 0;
     int seen = 0;

@@ -4,6 +4,7 @@
 #include <QMutexLocker>
 #include <QSocketNotifier>
 #include <QThread>
+#include <QTimer>
 #include <cerrno>
 #include <unistd.h>
 
@@ -14,6 +15,8 @@ constexpr int max_log_entries = 200000;
 constexpr int max_raw_bytes = 8 * 1024 * 1024;
 // A line without CR longer than this is noise, not a command.
 constexpr int max_line = 4096;
+// A slow line reads its share of the rate every this many milliseconds.
+constexpr int slow_read_period_ms = 10;
 
 } // namespace
 
@@ -44,6 +47,11 @@ void slcan_adapter::set_frame_handler(frame_handler h)
 void slcan_adapter::set_direct_mode(bool d)
 {
     direct.store(d);
+}
+
+void slcan_adapter::set_read_rate(int bytes_per_second)
+{
+    read_rate.store(bytes_per_second > 0 ? bytes_per_second : 0);
 }
 
 void slcan_adapter::inject(const QByteArray &bytes)
@@ -113,8 +121,10 @@ int slcan_adapter::pending_to_client() const
 void slcan_adapter::on_readable()
 {
     char buf[4096];
+    const int rate = read_rate.load();
+    const size_t share = rate > 0 ? size_t(qBound(1, rate * slow_read_period_ms / 1000, int(sizeof buf))) : sizeof buf;
     for (;;) {
-        const ssize_t n = ::read(pty.master(), buf, sizeof buf);
+        const ssize_t n = ::read(pty.master(), buf, share);
         if (n <= 0) {
             // EIO: no one holds the device (cannot happen while we hold the
             // slave, but never spin on it).
@@ -139,6 +149,15 @@ void slcan_adapter::on_readable()
             } else if (partial_line.size() > max_line) {
                 partial_line.clear();
             }
+        }
+        if (rate > 0 && read_notifier) {
+            // The rest waits on the line until the next share is due.
+            read_notifier->setEnabled(false);
+            QTimer::singleShot(slow_read_period_ms, this, [this] {
+                if (read_notifier)
+                    read_notifier->setEnabled(true);
+            });
+            return;
         }
     }
 }

@@ -53,6 +53,11 @@ public:
     bool direct_mode() const { return direct.load(); }
     bool channel_open() const { return open.load(); }
 
+    // A line that reads slower than the far end writes: at most this many
+    // bytes a second taken from the line (0, the default: as fast as they
+    // come). What is not read yet waits in the far end's buffers.
+    void set_read_rate(int bytes_per_second);
+
     // Writes any bytes to the line as they are (frames, halves, garbage).
     void inject(const QByteArray &bytes);
     // Closes the pseudo-terminal: the far end sees its device vanish.
@@ -87,6 +92,7 @@ private:
     std::atomic<bool> open{false};
     std::atomic<bool> gone{false};
     std::atomic<int> out_pending{0};
+    std::atomic<int> read_rate{0};
     QByteArray partial_line;
     QByteArray out_queue;
     int out_offset = 0;
