@@ -70,6 +70,9 @@ public:
     void apply_system_configuration();
     void refresh_serial_ports();
     void ask_turn_off_outputs(QString action);
+    // After a Yes that the link's loss cut short: a box (and a debug line)
+    // naming the channels whose outputs are still reported on.
+    void report_outputs_left_on();
 
     // The orderly end, run by main once the event loop has returned (and by
     // the destructor if nobody did): stops and joins the ten workers, lets

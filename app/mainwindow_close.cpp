@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QIntValidator>
 #include <QMessageBox>
 #include <QSettings>
@@ -18,9 +17,6 @@
 namespace {
 
 constexpr int max_turn_off_passes = 100;
-// How long the end waits for queued output to leave the port.
-constexpr int drain_limit_ms = 10000;
-constexpr int drain_step_ms = 100;
 
 } // namespace
 
@@ -52,10 +48,12 @@ void MainWindow::ask_turn_off_outputs(QString action)
     }
     qDebug("Yes was clicked");
     // No wait between passes: a flag clears only when a board's reply is
-    // decoded during the short waits inside laser_off.
-    for (int pass = 0; pass < max_turn_off_passes; ++pass) {
+    // decoded during the short waits inside laser_off. The link may go down
+    // in those waits (or while the question was open): then nothing more can
+    // reach the boards, and the passes stop.
+    for (int pass = 0; pass < max_turn_off_passes && connected; ++pass) {
         bool sent = false;
-        for (int i = 0; i < channel_total; ++i) {
+        for (int i = 0; i < channel_total && connected; ++i) {
             if (channel_output_on(i)) {
                 lasers[i]->laser_off();
                 sent = true;
@@ -64,6 +62,29 @@ void MainWindow::ask_turn_off_outputs(QString action)
         if (!sent)
             break;
     }
+    if (!connected)
+        report_outputs_left_on();
+}
+
+// The operator answered Yes and must not leave believing the lasers are off.
+void MainWindow::report_outputs_left_on()
+{
+    QStringList left_on;
+    for (int i = 0; i < channel_total; ++i) {
+        if (!channel_output_on(i))
+            continue;
+        QString channel = QStringLiteral("channel %1").arg(i + 1);
+        if (!lasers[i]->channel_name.isEmpty())
+            channel += QStringLiteral(" (%1)").arg(lasers[i]->channel_name);
+        left_on << channel;
+    }
+    if (left_on.isEmpty())
+        return;
+    const QString text = QStringLiteral("Connection lost: the off command could not be sent to %1.")
+                             .arg(left_on.join(QStringLiteral(", ")));
+    qDebug().noquote() << text;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("WARNING"), text, QMessageBox::Ok, this);
+    box.exec();
 }
 
 void MainWindow::end_threads()
@@ -82,15 +103,12 @@ void MainWindow::end_threads()
     }
 
     // Queued after every frame already sent, so the turn-off frames go out
-    // first; then "C" and the close, on the thread that owns the port.
+    // first; then "C" and the close, on the thread that owns the port (the
+    // disconnect drains what is queued before its "C", bounded in time).
     serial_object *link = serial_obj;
     QMetaObject::invokeMethod(
         link,
         [link] {
-            QElapsedTimer waited;
-            waited.start();
-            while (link->port.isOpen() && link->port.bytesToWrite() > 0 && waited.elapsed() < drain_limit_ms)
-                link->port.waitForBytesWritten(drain_step_ms);
             link->sl_disconnect_serial();
             link->deleteLater();
             QThread::currentThread()->quit();

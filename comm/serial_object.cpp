@@ -1,5 +1,7 @@
 #include "comm/serial_object.h"
 
+#include <QElapsedTimer>
+
 #include "comm/slcan_receiver.h"
 
 namespace {
@@ -17,8 +19,18 @@ constexpr setup_step adapter_setup[] = {
 };
 
 constexpr int setup_wait_ms = 1000;
-// Long enough for "C\r" to leave the port, short enough not to stall the link.
-constexpr int close_wait_ms = 100;
+// How long a disconnect waits, all told, for what is queued and then its
+// "C" to leave the port: a line that takes nothing is not waited for forever.
+constexpr int close_drain_limit_ms = 10000;
+constexpr int close_drain_step_ms = 100;
+
+// Writes out what the port still holds, until it is empty, the port closes
+// (an error met meanwhile) or the time since `since` reaches the limit.
+void drain(QSerialPort &port, const QElapsedTimer &since)
+{
+    while (port.isOpen() && port.bytesToWrite() > 0 && since.elapsed() < close_drain_limit_ms)
+        port.waitForBytesWritten(close_drain_step_ms);
+}
 
 } // namespace
 
@@ -101,9 +113,16 @@ void serial_object::sl_disconnect_serial()
 {
     if (!port.isOpen())
         return;
-    emit sig_write_to_port(QByteArray("C\r"));
-    // Let the adapter see the close before the port goes away.
-    port.waitForBytesWritten(close_wait_ms);
+    // Closing the port drops what it still holds: on a line that reads
+    // slower than the program writes that would be the turn-off frames just
+    // queued, and the "C" after them, leaving the adapter's CAN channel open.
+    // So what is queued goes first, then "C", and only then the close.
+    QElapsedTimer since;
+    since.start();
+    drain(port, since);
+    if (port.isOpen())
+        emit sig_write_to_port(QByteArray("C\r"));
+    drain(port, since);
     if (!port.isOpen())
         return; // lost meanwhile; already reported
     port.close();

@@ -4,12 +4,15 @@
 
 #include <QtTest>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
 #include <QThread>
 
+#include <atomic>
 #include <memory>
 
 #include "app/mainwindow.h"
@@ -18,8 +21,10 @@
 #include "comm/laser_worker.h"
 #include "forms/mainwindow_form.h"
 #include "support/bench_line.h"
+#include "sim/sim_bus.h"
 #include "support/bench_settings.h"
 #include "support/modal_answer.h"
+#include "support/operator_bench.h"
 #include "support/settings_folder.h"
 
 namespace {
@@ -49,6 +54,24 @@ struct bench_with_outputs_on
     int off_frames() const { return cw->received(0x10) + dcdc->received(0x10) + ns->received(0x22); }
 };
 
+// An off command on the line: output 0x10 or emission 0x22, value 0.
+bool is_off_line(const QByteArray &line, int id = -1)
+{
+    uint32_t can_id = 0;
+    uint8_t d[8];
+    if (!sim_bus::parse_frame(line, &can_id, d) || (id >= 0 && int(can_id) != id))
+        return false;
+    return (d[0] == 0x10 || d[0] == 0x22) && d[4] == 0 && d[5] == 0 && d[6] == 0 && d[7] == 0;
+}
+
+int off_lines_before(const QByteArrayList &lines, int end, int id = -1)
+{
+    int n = 0;
+    for (int i = 0; i < end && i < lines.size(); ++i)
+        n += is_off_line(lines[i], id);
+    return n;
+}
+
 bool connect_with_outputs_reported_on(MainWindow &w)
 {
     w.ui->connect_button_2->click();
@@ -69,6 +92,12 @@ private slots:
     void disconnected_program_asks_nothing();
     void disconnect_asks_too();
     void end_of_the_program();
+    void lost_board_is_sent_its_off_command();
+    void disconnect_drains_a_slow_line_data();
+    void disconnect_drains_a_slow_line();
+    void line_lost_during_the_turn_off_data();
+    void line_lost_during_the_turn_off();
+    void swapped_board_leaves_no_output_on();
 };
 
 void tst_connection_close::turn_off_question_data()
@@ -184,6 +213,200 @@ void tst_connection_close::end_of_the_program()
     QVERIFY(last_off >= 0 && last_off < lines.lastIndexOf("C\r"));
     QCOMPARE(lines.count("C\r"), 1);
     w.reset();
+}
+
+// A loose cable: the board still hears its frames but is not heard, the
+// presence check marks it "No device", and its output flag still says on.
+void tst_connection_close::lost_board_is_sent_its_off_command()
+{
+    settings_folder folder;
+    bench_line bench;
+    sim_board &cw = bench.add_board(8, 5);
+    cw.set_value(0x90, 1);
+    bench.start();
+    offer_ports({bench.path()});
+    write_bench_settings({{1, 5}}, bench.path(), false);
+    auto w = std::make_unique<MainWindow>();
+    w->show();
+    w->ui->connect_button_2->click();
+    QTRY_VERIFY_WITH_TIMEOUT(w->channel_output_on(0), 30000);
+    cw.set_silent(true);
+    QTRY_COMPARE_WITH_TIMEOUT(w->lasers[0]->worker->device_type.load(), -1, 20000);
+    QVERIFY(w->channel_output_on(0));
+    {
+        modal_answer box{QMessageBox::Yes};
+        QVERIFY(w->close());
+        QCOMPARE(box.boxes, 1);
+    }
+    w->end_threads();
+    QTRY_VERIFY_WITH_TIMEOUT(bench.lines().endsWith("C\r"), 20000);
+    const QByteArrayList lines = bench.lines();
+    QVERIFY2(off_lines_before(lines, lines.size() - 1, 5) >= 3, "no off command for the board marked lost");
+    QCOMPARE(cw.value(0x90), 0.0);
+    w.reset();
+}
+
+// Ten boards on, the operator disconnects and answers Yes, on a line that
+// takes fewer bytes a second than the program writes: every off command the
+// program sent reaches the line, and then "C", which closes the adapter's
+// CAN channel.
+void tst_connection_close::disconnect_drains_a_slow_line_data()
+{
+    QTest::addColumn<int>("rate"); // bytes a second the line reads
+    QTest::newRow("5760 B/s, as at 57600 baud") << 5760;
+}
+
+void tst_connection_close::disconnect_drains_a_slow_line()
+{
+    QFETCH(int, rate);
+    const QList<int> ten_types{8, 15, 11, 16, 18, 7, 6, 13, 20, 21};
+    settings_folder folder;
+    bench_line bench;
+    QList<QPair<int, int>> channels;
+    for (int i = 0; i < ten_types.size(); ++i) {
+        bench.add_board(ten_types[i], i + 1).set_value(output_code(ten_types[i]), 1);
+        channels << qMakePair(i + 1, i + 1);
+    }
+    bench.adapter()->set_read_rate(rate);
+    bench.start();
+    offer_ports({bench.path()});
+    write_bench_settings(channels, bench.path(), false);
+    MainWindow w;
+    w.show();
+    w.ui->connect_button_2->click();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            for (int i = 0; i < ten_types.size(); ++i)
+                if (!w.channel_output_on(i))
+                    return false;
+            return true;
+        }(),
+        90000);
+
+    // Off commands leave only from the GUI thread; the polls, from the
+    // workers', are never off commands.
+    std::atomic<int> offs_sent{0};
+    QObject scope;
+    for (laser_object *c : w.lasers)
+        connect(
+            c->worker, &laser_worker::thread_serial_write, &scope,
+            [&offs_sent](QByteArray frame) { offs_sent += is_off_line(frame); }, Qt::DirectConnection);
+    QElapsedTimer since;
+    {
+        modal_answer box{QMessageBox::Yes};
+        w.ui->connect_button_2->click();
+        since.start();
+        QCOMPARE(box.boxes, 1);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(w.ui->connection_status_label->text(), QStringLiteral("Connection status: DISCONNECTED"),
+                              60000);
+    const qint64 disconnected_after = since.elapsed();
+    QTRY_VERIFY_WITH_TIMEOUT(bench.lines().contains("C\r"), 60000);
+    qInfo("%d off commands; disconnected after %lld ms, \"C\" on the line after %lld ms", offs_sent.load(),
+          disconnected_after, since.elapsed());
+    QVERIFY(offs_sent.load() >= 3 * ten_types.size());
+    const QByteArrayList lines = bench.lines();
+    const int closed_at = lines.indexOf("C\r");
+    QCOMPARE(off_lines_before(lines, closed_at), offs_sent.load());
+    QCOMPARE(off_lines_before(lines, lines.size()), offs_sent.load());
+    QTRY_VERIFY_WITH_TIMEOUT(!bench.adapter()->channel_open(), 20000);
+}
+
+// The line hangs up while the question is open, or at the first off command
+// of the passes: the passes stop, a box names the channels still reported
+// on, and the program ends.
+void tst_connection_close::line_lost_during_the_turn_off_data()
+{
+    QTest::addColumn<bool>("during_passes");
+    QTest::newRow("while the question is open") << false;
+    QTest::newRow("at the first off command") << true;
+}
+
+void tst_connection_close::line_lost_during_the_turn_off()
+{
+    QFETCH(bool, during_passes);
+    settings_folder folder;
+    bench_with_outputs_on b;
+    auto w = std::make_unique<MainWindow>();
+    w->show();
+    QVERIFY(connect_with_outputs_reported_on(*w));
+    slcan_adapter *adapter = b.bench.adapter();
+    QObject scope;
+    if (during_passes) {
+        connect(
+            adapter, &slcan_adapter::line_received, &scope,
+            [adapter](QByteArray line) {
+                if (is_off_line(line) && !adapter->hung_up())
+                    adapter->hang_up();
+            },
+            Qt::DirectConnection);
+    }
+
+    // The question is answered Yes once the line is gone, or at once.
+    QStringList titles, texts;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        if (box->windowTitle() == QLatin1String("Confirmation") && !during_passes) {
+            if (!adapter->hung_up())
+                adapter->hang_up();
+            if (w->connected)
+                return;
+        }
+        titles << box->windowTitle();
+        texts << box->text();
+        box->button(box->windowTitle() == QLatin1String("Confirmation") ? QMessageBox::Yes : QMessageBox::Ok)->click();
+    });
+    answer.start(20);
+    std::atomic<int> offs_sent{0};
+    for (laser_object *c : w->lasers)
+        connect(
+            c->worker, &laser_worker::thread_serial_write, &scope,
+            [&offs_sent](QByteArray frame) { offs_sent += is_off_line(frame); }, Qt::DirectConnection);
+    QVERIFY(w->close());
+    QVERIFY(!w->isVisible());
+    answer.stop();
+    QCOMPARE(titles, (QStringList{"Confirmation", "WARNING"}));
+    QVERIFY2(texts.last().startsWith(QLatin1String("Connection lost: the off command could not be sent to ")),
+             qPrintable(texts.last()));
+    for (int ch = 1; ch <= 3; ++ch)
+        QVERIFY2(texts.last().contains(QStringLiteral("channel %1").arg(ch)), qPrintable(texts.last()));
+    QVERIFY(!texts.last().contains(QLatin1String("channel 4")));
+    QVERIFY(!w->connected);
+    // The passes stopped with the link, not after 100 of them.
+    QVERIFY2(offs_sent.load() <= (during_passes ? 2 * 3 * 3 : 0),
+             qPrintable(QStringLiteral("%1 off commands sent into a lost line").arg(offs_sent.load())));
+    w->end_threads();
+    w.reset();
+}
+
+// A PS board with its emission on is replaced, at its address, by a CW board
+// that is off: the indicator goes OFF and the quit asks nothing.
+void tst_connection_close::swapped_board_leaves_no_output_on()
+{
+    settings_folder folder;
+    bench_line bench;
+    bench.add_board(20, 5).set_value(0xA2, 1);
+    bench.start();
+    offer_ports({bench.path()});
+    write_bench_settings({{1, 5}}, bench.path(), false);
+    MainWindow w;
+    w.show();
+    w.ui->connect_button_2->click();
+    QTRY_COMPARE_WITH_TIMEOUT(w.ui->emitting_label->text(), QStringLiteral("Emission: ON"), 30000);
+    QVERIFY(w.lasers[0]->worker->ps_record.emission_on);
+
+    sim_board &cw = bench.bus.replace_board(5, 8);
+    QCOMPARE(cw.value(0x90), 0.0);
+    QTRY_COMPARE_WITH_TIMEOUT(w.lasers[0]->worker->device_type.load(), 8, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.ui->emitting_label->text(), QStringLiteral("Emission: OFF"), 20000);
+    QVERIFY(!w.channel_output_on(0));
+    modal_answer box{QMessageBox::Yes};
+    QVERIFY(w.close());
+    QCOMPARE(box.boxes, 0);
+    QCOMPARE(off_lines_before(bench.lines(), bench.lines().size()), 0);
 }
 
 QTEST_MAIN(tst_connection_close)
