@@ -123,6 +123,9 @@ private:
     // The parameters window's close and frames, connected at its first
     // opening and never again.
     void connect_params_window();
+    // After a connection: while the parameters window is open, only its
+    // channel polls, and only its parameter list.
+    void keep_params_window_polling();
     void start_connection_attempt();
     void select_menu_page(int index);
 

@@ -120,6 +120,7 @@ void MainWindow::sl_serial_connected()
     heartbeat_timer->start(heartbeat_period_ms);
     ui->serial_combo_box->setEnabled(false);
     apply_system_configuration();
+    keep_params_window_polling();
 }
 
 void MainWindow::sl_serial_disconnected()

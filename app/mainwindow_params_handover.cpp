@@ -55,3 +55,18 @@ void MainWindow::sl_laser_conf_dialog_is_hided()
     stop_all_polling(lasers);
     apply_system_configuration();
 }
+
+// A connection made while the window is open (the link lost and found
+// again, or a repeated answer for the port already open) has just applied
+// the configuration, which sets main polling: the window's channel alone
+// goes back to its parameter list, as the opening left it.
+void MainWindow::keep_params_window_polling()
+{
+    if (!laser_params_window || !laser_params_window->isVisible() || !laser_params_window->channel)
+        return;
+    laser_object *const shown = laser_params_window->channel;
+    stop_all_polling(lasers);
+    for (laser_object *channel : lasers)
+        if (channel == shown)
+            channel->worker->detail_poll.store(true);
+}

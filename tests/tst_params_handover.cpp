@@ -138,6 +138,47 @@ private slots:
         QCOMPARE(on_line(chosen, cmd_get_current), 0);
     }
 
+    // A connection made while the window is open keeps the window's
+    // polling: its channel only, its parameter list.
+    void reconnect_keeps_the_window_polling_data()
+    {
+        QTest::addColumn<bool>("link_lost");
+        QTest::newRow("the link lost and found again") << true;
+        QTest::newRow("a repeated answer for the open port") << false;
+    }
+
+    void reconnect_keeps_the_window_polling()
+    {
+        QFETCH(bool, link_lost);
+        if (!params->isVisible())
+            open_on_chosen();
+        QVERIFY(params->isVisible());
+        // Queued behind the window's own slot for the same answer.
+        int answers = 0;
+        QObject scope;
+        connect(window->serial_obj, &serial_object::sig_connected, &scope, [&answers] { ++answers; });
+        if (link_lost) {
+            QMetaObject::invokeMethod(window->serial_obj, "sl_disconnect_serial", Qt::QueuedConnection);
+            QTRY_VERIFY_WITH_TIMEOUT(!window->connected, 20000);
+            window->reconnect_timer_slot();
+        } else {
+            emit window->sig_connect_serial();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(answers == 1, 30000);
+        QVERIFY(window->connected);
+        for (int i = 0; i < 10; ++i) {
+            const laser_object *c = window->lasers[i];
+            QVERIFY2(!c->worker->main_poll.load(), qPrintable(QStringLiteral("channel %1 in main polling").arg(i + 1)));
+            QCOMPARE(c->worker->detail_poll.load(), i + 1 == chosen);
+        }
+        line.adapter()->clear_log();
+        QTRY_VERIFY_WITH_TIMEOUT(on_line(chosen, cmd_get_device_type) >= 2, 20000);
+        line.adapter()->clear_log();
+        QTRY_VERIFY_WITH_TIMEOUT(on_line(chosen, cmd_get_resistance) >= 2, 20000);
+        QCOMPARE(ids_on_line(), QSet<int>{chosen});
+        QCOMPARE(on_line(chosen, cmd_get_current), 0);
+    }
+
     void close_restores_main_polling_of_the_enabled_channels()
     {
         params->close();
