@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "app/program_font.h"
+#include "app/quit_signals.h"
 #include "app/resources.h"
 #include "params/laser_params.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
     laser_params params;
     MainWindow window;
     window.laser_params_window = &params;
+    const quit_signals on_signal(&window);
     window.show();
     const int result = app.exec();
     // The close has told the workers to stop; end them and the serial

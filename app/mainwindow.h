@@ -80,6 +80,11 @@ public:
     // joins that thread, then frees what the constructor made.
     void end_threads();
 
+    // The close when nobody is there to answer (a quit signal): as every
+    // close, but without the turn-off question; it also ends any box or wait
+    // still open and the event loop, with exit code 0.
+    void close_unattended();
+
     // True when any of the seven output flags of a channel's records is set.
     bool channel_output_on(int index) const;
 
@@ -132,4 +137,5 @@ private:
     QIntValidator *can_id_validator = nullptr;
     QIntValidator *baud_validator = nullptr;
     bool threads_ended = false;
+    bool unattended_close = false;
 };

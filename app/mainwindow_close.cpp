@@ -23,10 +23,22 @@ constexpr int max_turn_off_passes = 100;
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     Q_UNUSED(event); // left accepted: the window closes whatever the answer
-    ask_turn_off_outputs(QStringLiteral("quit"));
+    if (!unattended_close)
+        ask_turn_off_outputs(QStringLiteral("quit"));
     for (laser_object *channel : lasers)
         channel->worker->stop_polling();
     write_settings();
+}
+
+void MainWindow::close_unattended()
+{
+    unattended_close = true;
+    // A close already under way (its question open) is not run twice: the
+    // exit below ends its box, and it goes on from there.
+    close();
+    // Every event loop returns, nested ones (a box, a wait) at once, the
+    // main one also while the parameters window is still shown.
+    QCoreApplication::exit(0);
 }
 
 void MainWindow::ask_turn_off_outputs(QString action)

@@ -12,10 +12,14 @@
 #include <QGroupBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
+
+#include <csignal>
 
 #include "app/mainwindow.h"
 #include "app/program_font.h"
+#include "app/quit_signals.h"
 #include "app/resources.h"
 #include "channel/laser_object.h"
 #include "comm/laser_worker.h"
@@ -79,6 +83,40 @@ int run_program_quitting_with_outputs_on(int argc, char *argv[])
     return result;
 }
 
+const char signal_child_mode[] = "LUMATREX_SIGNAL_CHILD";
+
+// The program exactly as main runs it, with nobody at it; with "question",
+// someone closed the window once an output was reported on and walked away
+// from the turn-off question.
+int run_program_unattended(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    apply_program_font();
+    lumatrex_init_resources();
+    laser_params params;
+    MainWindow window;
+    window.laser_params_window = &params;
+    const quit_signals on_signal(&window);
+    window.show();
+    QTimer walked_away;
+    bool asked = false;
+    if (qgetenv(signal_child_mode) == "question") {
+        QObject::connect(&walked_away, &QTimer::timeout, [&] {
+            if (!asked && window.connected && window.channel_output_on(0)) {
+                asked = true;
+                QTimer::singleShot(0, &window, [&window] { window.close(); });
+            } else if (asked && QApplication::activeModalWidget()) {
+                walked_away.stop();
+                qInfo("question open");
+            }
+        });
+        walked_away.start(50);
+    }
+    const int result = app.exec();
+    window.end_threads();
+    return result;
+}
+
 } // namespace
 
 class tst_stress_quit : public QObject
@@ -86,6 +124,68 @@ class tst_stress_quit : public QObject
     Q_OBJECT
 
 private slots:
+    // A quit signal to the program, connected with a CW output on: the
+    // orderly close without the question (nobody is there to answer) and
+    // without touching the output: settings written, "C" last on the line,
+    // exit code 0.
+    void signal_ends_the_program_in_order_data()
+    {
+        QTest::addColumn<int>("signal_number");
+        QTest::addColumn<bool>("question_open");
+        QTest::newRow("SIGTERM") << int(SIGTERM) << false;
+        QTest::newRow("SIGINT") << int(SIGINT) << false;
+        QTest::newRow("SIGHUP") << int(SIGHUP) << false;
+        QTest::newRow("SIGTERM, the question left open") << int(SIGTERM) << true;
+    }
+
+    void signal_ends_the_program_in_order()
+    {
+        QFETCH(int, signal_number);
+        QFETCH(bool, question_open);
+        settings_folder folder;
+        bench_line bench;
+        sim_board &cw = bench.add_board(8, 1);
+        cw.set_value(0x90, 1);
+        sim_board &ps = bench.add_board(20, 2);
+        bench.start();
+        write_bench_settings({{1, 1}, {2, 2}}, bench.path(), true);
+
+        QProcess program;
+        start_on_bench(program, QCoreApplication::applicationFilePath(), bench.path(), folder.path(),
+                       {{QLatin1String(signal_child_mode), question_open ? QStringLiteral("question") : QStringLiteral("1")}});
+        QVERIFY(program.waitForStarted(30000));
+        QByteArray log;
+        QVERIFY2(wait_port_open(program, &log), log.constData());
+        // Two output polls answered: the program has decoded the output on.
+        QVERIFY(QTest::qWaitFor([&] { return cw.received(0x90) >= 2 && ps.received(0xA2) >= 2; }, 30000));
+        if (question_open)
+            QVERIFY(QTest::qWaitFor(
+                [&] {
+                    log += program.readAll();
+                    return log.contains("question open");
+                },
+                30000));
+        QVERIFY(::kill(pid_t(program.processId()), signal_number) == 0);
+        const bool ended = program.waitForFinished(60000);
+        log += program.readAll();
+        QVERIFY2(ended, log.constData());
+        QVERIFY2(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0,
+                 qPrintable(QStringLiteral("exit status %1, code %2\n").arg(program.exitStatus()).arg(program.exitCode()) +
+                            QString::fromLocal8Bit(log)));
+        QVERIFY2(!log.contains("Yes was clicked") && !log.contains("Destroyed while thread"), log.constData());
+        QCOMPARE(log.contains("Yes was *not* clicked"), question_open);
+
+        const QByteArrayList lines = bench.lines();
+        QVERIFY2(!lines.isEmpty() && lines.last() == "C\r", "no \"C\" at the end of the line");
+        QCOMPARE(lines.count("C\r"), 1);
+        QVERIFY(!bench.adapter()->channel_open());
+        QCOMPARE(cw.received(0x10), 0);
+        QCOMPARE(cw.value(0x90), 1.0);
+        QSettings written(folder.file(), QSettings::IniFormat);
+        QCOMPARE(written.allKeys().size(), 35);
+        QCOMPARE(written.value("serial/portname").toString(), bench.path());
+    }
+
     void quit_with_outputs_on_ten_times()
     {
         settings_folder folder;
@@ -145,6 +245,8 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsSet(child_mode))
         return run_program_quitting_with_outputs_on(argc, argv);
+    if (qEnvironmentVariableIsSet(signal_child_mode))
+        return run_program_unattended(argc, argv);
     QApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
     tst_stress_quit test;
