@@ -49,6 +49,7 @@ void laser_object::triple_send(const uint8_t *frame, uint32_t len)
     // This command's own frame, kept here: a send run inside one of the
     // waits replaces tx_data, and must not take over the repetitions left.
     const QByteArray own(reinterpret_cast<const char *>(frame), int(len));
+    ++commands_sent;
     tx_data = own;
     for (int i = 0; i < 3; ++i) {
         emit worker->thread_serial_write(own);
@@ -120,6 +121,7 @@ void laser_object::laser_frequency_butt_clicked()
 {
     laser_worker &w = *worker;
     frame_buffer f;
+    keep_rate_within_duty();
     switch (family_of(w.device_type)) {
     case driver_family::ps_table:
     case driver_family::ps:
@@ -286,9 +288,20 @@ void laser_object::sl_return_key_pressed_on_spinbox(QObject *watched)
     };
     // Every channel hears every Return: only this page's own inputs count.
     for (const route &r : routes) {
-        if (this->*r.spin == watched) {
+        QDoubleSpinBox *spin = this->*r.spin;
+        if (spin != watched)
+            continue;
+        // The main window hears the key before the box does: the box has
+        // not read what was typed yet (no keyboard tracking on the inputs
+        // that send at once). Read now, a new value runs the input's
+        // set-point slot; an unchanged one is taken as shown all the same,
+        // so that what goes out is what the box shows.
+        const uint32_t before = commands_sent;
+        if (!tells_value_changed(spin, [spin] { spin->interpretText(); }))
+            emit spin->valueChanged(spin->value());
+        // An input that sends at once has sent it: once is enough.
+        if (commands_sent == before)
             (this->*r.send)();
-            return;
-        }
+        return;
     }
 }

@@ -203,6 +203,17 @@ private:
     // Emits this one frame three times on the worker's transmit signal,
     // serving events for 1 ms after each emission.
     void triple_send(const uint8_t *frame, uint32_t len);
+    // Commands sent so far: tells whether an input's own set-point slot
+    // has already sent what it took.
+    uint32_t commands_sent = 0;
+    // Limits of the NS boards (channel/set_points.cpp): the rate about to
+    // be sent held to the width the board holds, and a limited type-21
+    // rate shown in freq_spin in its unit (returns the rate held, Hz).
+    void keep_rate_within_duty();
+    int32_t show_limited_free_rate(double limit_hz);
+    // Runs change and reports whether spin emitted valueChanged meanwhile,
+    // that is whether the input's set-point slot took the new value.
+    bool tells_value_changed(QDoubleSpinBox *spin, const std::function<void()> &change);
 
     // Family views, one per driver family; view_update picks one.
     void cw_view_update();

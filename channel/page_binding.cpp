@@ -217,4 +217,11 @@ void laser_object::bind_page()
 {
     if (page)
         bind_children(*this, page, page_box);
+    // These inputs send their value as soon as it changes: a number being
+    // typed must not go out digit by digit, only when finished (Return,
+    // leaving the box, or an arrow step).
+    for (QDoubleSpinBox *spin : {dura_spin, pulse_gated_spin, pulse_cutted_spin, cw_width_spin}) {
+        if (spin)
+            spin->setKeyboardTracking(false);
+    }
 }

@@ -2,8 +2,10 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QSignalBlocker>
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <iterator>
@@ -37,6 +39,27 @@ int32_t rounded_int32(double v)
     return to_int32(std::round(v));
 }
 
+// The whole number at or below a duty limit: a limit rounded up would let
+// width times rate pass 2 %. The quotient's own error (1999.9999999 for
+// 2000) costs no unit.
+double whole_within(double limit)
+{
+    return std::floor(limit + 1e-6);
+}
+
+// The board runs what it reported until the value held for it arrives; the
+// limit holds for either, so the larger one counts.
+double stricter(double reported, double held)
+{
+    return std::max(reported, held);
+}
+
+template <typename R>
+double held_width_ns(const R &r)
+{
+    return stricter(double(r.pulse_width), double(r.pulse_width_target));
+}
+
 // Highest frequency the device allows for the duty rate of the NS boards.
 constexpr double max_ns_rate_hz = 20000000.0;
 // Highest rate the frequency input offers.
@@ -56,6 +79,16 @@ constexpr pulsed_mode pulsed_modes[] = {
 };
 
 } // namespace
+
+bool laser_object::tells_value_changed(QDoubleSpinBox *spin, const std::function<void()> &change)
+{
+    bool told = false;
+    const QMetaObject::Connection seen =
+        connect(spin, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this, [&told] { told = true; });
+    change();
+    disconnect(seen);
+    return told;
+}
 
 void laser_object::current_target_update(double value)
 {
@@ -123,28 +156,31 @@ void laser_object::pulse_width_target_update(double value)
     }
     if (type == 6 || type == 13) {
         ns_table_data &r = w.ns_table_record;
-        // The table rate is in kHz.
-        const double hz = double(int64_t(r.frequency) * 1000);
+        // The table rate is in kHz; a pick is sent at once, before the
+        // board reports it.
+        const double hz = double(std::max(int64_t(r.frequency), int64_t(r.frequency_target)) * 1000);
         double width = value;
         // A rate of 0 or below gives no finite limit: the spin box's own
         // range is the only bound then.
         if (r.mode == 2 || hz > 0.0) {
-            int32_t limit = r.mode == 2 ? 6500 : rounded_int32(r.duty_limit / (hz * 1e-9));
+            int32_t limit = r.mode == 2 ? 6500 : to_int32(whole_within(r.duty_limit / (hz * 1e-9)));
             if (limit == 0)
                 limit = 1;
             if (value >= limit) {
-                if (dura_spin)
-                    dura_spin->setValue(limit);
+                // Moved, the box has re-entered with the limit and sent it.
+                if (dura_spin && tells_value_changed(dura_spin, [&] { dura_spin->setValue(limit); }))
+                    return;
                 width = limit;
             }
         }
         r.pulse_width_target = float(width);
     } else if (type == 21) {
         ns_data &r = w.ns_record;
-        const double hz = double(r.frequency);
+        // The held rate goes out only at output on: the report may be older.
+        const double hz = stricter(double(r.frequency), double(r.frequency_target));
         double width = value;
         if (r.mode == 2 || hz > 0.0) {
-            int32_t limit = r.mode == 2 ? 100 : rounded_int32(r.duty_limit / (hz * 1e-9));
+            int32_t limit = r.mode == 2 ? 100 : to_int32(whole_within(r.duty_limit / (hz * 1e-9)));
             if (limit == 0)
                 limit = 1;
             if (value >= limit)
@@ -153,8 +189,11 @@ void laser_object::pulse_width_target_update(double value)
         // The board takes the width in steps of 0.2 ns.
         if (QString::number(width * 10.0, 'f', 0).toInt() % 2 != 0)
             width -= 0.1;
-        if (dura_spin && width != dura_spin->value())
-            dura_spin->setValue(width);
+        // Moved, the box has re-entered with the corrected width and sent
+        // it: the entry goes out once.
+        if (dura_spin && width != dura_spin->value() &&
+            tells_value_changed(dura_spin, [&] { dura_spin->setValue(width); }))
+            return;
         r.pulse_width_target = float(width);
     } else {
         return;
@@ -207,10 +246,10 @@ void laser_object::freq_target_update(int arg)
         ns_table_data &r = w.ns_table_record;
         if (freq_combo) {
             const int32_t khz = freq_combo->itemText(arg).toInt();
-            const double width_ns = double(r.pulse_width);
+            const double width_ns = held_width_ns(r);
             if (width_ns > 0.0 && width_ns * 1e-9 * khz * 1000.0 >= r.duty_limit) {
                 // The highest table rate the width allows.
-                const double limit_khz = std::round(r.duty_limit / (width_ns * 1e-6));
+                const double limit_khz = whole_within(r.duty_limit / (width_ns * 1e-6));
                 const int count = freq_combo->count();
                 if (count > 0) {
                     int pick = 0;
@@ -230,32 +269,79 @@ void laser_object::freq_target_update(int arg)
         laser_frequency_butt_clicked();
     } else if (type == 21) {
         ns_data &r = w.ns_record;
-        const double width_s = double(r.pulse_width) * 1e-9;
-        if (width_s > 0.0 && arg * width_s >= r.duty_limit) {
-            const double limit = std::fmin(std::round(r.duty_limit / width_s), max_ns_rate_hz);
-            // The unit first: the new maximum may clamp the shown value, and
-            // the value that re-enters must be read in the new unit.
-            double maximum = limit / 1000000.0;
-            int unit = 2;
-            if (limit < 1000.0) {
-                maximum = limit;
-                unit = 0;
-            } else if (limit < 1000000.0) {
-                maximum = limit / 1000.0;
-                unit = 1;
-            }
-            if (freq_range_combo)
-                freq_range_combo->setCurrentIndex(unit);
-            if (freq_spin)
-                freq_spin->setMaximum(maximum);
-            // Whatever a re-entry stored, the limit stands.
-            r.frequency_target = to_int32(limit);
-        } else {
+        const double width_s = held_width_ns(r) * 1e-9;
+        if (width_s > 0.0 && arg * width_s >= r.duty_limit)
+            r.frequency_target = show_limited_free_rate(std::fmin(whole_within(r.duty_limit / width_s), max_ns_rate_hz));
+        else
             r.frequency_target = arg;
-        }
     } else if (type == 16) {
         if (cw_freq_spin)
             w.dcdc_record.frequency_set = to_int32(cw_freq_spin->value());
+    }
+}
+
+// The unit follows the size of the limit (Hz below 1 kHz, kHz below 1 MHz,
+// else MHz) and the rate held is the one the box shows in it, so that Return
+// sends what the operator reads. Quiet while the box changes unit: it would
+// read its old number back in the new unit.
+int32_t laser_object::show_limited_free_rate(double limit_hz)
+{
+    int unit = 2;
+    double scale = 1000000.0;
+    double resolution = 100000.0; // tenths of MHz
+    if (limit_hz < 1000.0) {
+        unit = 0;
+        scale = resolution = 1.0;
+    } else if (limit_hz < 1000000.0) {
+        unit = 1;
+        scale = resolution = 1000.0;
+    }
+    const double held = std::floor(limit_hz / resolution) * resolution;
+    if (freq_range_combo)
+        freq_range_combo->setCurrentIndex(unit);
+    if (freq_spin) {
+        const QSignalBlocker quiet(freq_spin);
+        const bool fine = unit == 2;
+        freq_spin->setDecimals(fine ? 1 : 0);
+        freq_spin->setMinimum(fine ? 0.1 : 1.0);
+        freq_spin->setSingleStep(fine ? 0.1 : 1.0);
+        freq_spin->setMaximum(held / scale);
+        freq_spin->setValue(held / scale);
+    }
+    return to_int32(held);
+}
+
+// A rate about to be sent to an NS board is held to the duty limit against
+// the width the board holds: a rate entered before a wider width, or a
+// table pick the board has not reported yet, must not go out with it.
+void laser_object::keep_rate_within_duty()
+{
+    laser_worker &w = *worker;
+    const int32_t type = w.device_type;
+    if (type == 6 || type == 13) {
+        ns_table_data &r = w.ns_table_record;
+        const double width_ns = held_width_ns(r);
+        if (!(width_ns > 0.0 && width_ns * 1e-9 * r.frequency_target * 1000.0 >= r.duty_limit))
+            return;
+        const double limit_khz = whole_within(r.duty_limit / (width_ns * 1e-6));
+        // The highest entry of the board's table not above the limit, the
+        // first entry when none is.
+        int32_t pick = r.freq_table[0];
+        for (int i = 0; i < int(std::size(r.freq_table)) && r.freq_table[i] != -1; ++i) {
+            if (r.freq_table[i] <= limit_khz)
+                pick = std::max(pick, r.freq_table[i]);
+        }
+        r.frequency_target = pick;
+        if (freq_combo) {
+            const int index = freq_combo->findText(QString::number(pick));
+            if (index >= 0)
+                freq_combo->setCurrentIndex(index);
+        }
+    } else if (type == 21) {
+        ns_data &r = w.ns_record;
+        const double width_s = held_width_ns(r) * 1e-9;
+        if (width_s > 0.0 && r.frequency_target * width_s >= r.duty_limit)
+            r.frequency_target = show_limited_free_rate(std::fmin(whole_within(r.duty_limit / width_s), max_ns_rate_hz));
     }
 }
 

@@ -3,6 +3,8 @@
 // command run inside another's waits does not change the other's frames.
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -52,6 +54,35 @@ uint8_t &output_flag(laser_worker &w)
     }
 }
 
+// What the main window does for the inputs it watches: a Return or Enter
+// key press reaches the channel's Return slot before the box sees it.
+class return_router : public QObject
+{
+public:
+    explicit return_router(laser_object *c) : channel(c) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter)
+                channel->sl_return_key_pressed_on_spinbox(watched);
+        }
+        return false;
+    }
+
+private:
+    laser_object *channel;
+};
+
+// The 16 data hex digits of a frame with this code and a value at the end.
+QByteArray data_of(int code, qint64 value)
+{
+    return QByteArray::number(code, 16).toUpper().rightJustified(2, '0') + "000000" +
+           QByteArray::number(value, 16).toUpper().rightJustified(8, '0');
+}
+
 } // namespace
 
 class tst_laser_object_commands : public QObject {
@@ -93,7 +124,9 @@ private slots:
         QTest::newRow("temperature 21 rounded") << 21 << QByteArray("laser_temperature_butt_clicked") << QByteArray("12000000000000FE");
         QTest::newRow("temperature 10 x10000") << 10 << QByteArray("laser_temperature_butt_clicked") << QByteArray("120000000003DE3C");
         QTest::newRow("rate 7 32 bit") << 7 << QByteArray("laser_frequency_butt_clicked") << QByteArray("1900000000000032");
-        QTest::newRow("rate 6 16 bit") << 6 << QByteArray("laser_frequency_butt_clicked") << QByteArray("1900000000001170");
+        // 70000 kHz at the 12.2 ns held would be 85 % duty: the highest
+        // table rate the width allows goes out instead, in two bytes.
+        QTest::newRow("rate 6 16 bit, held to the width") << 6 << QByteArray("laser_frequency_butt_clicked") << QByteArray("19000000000003E8");
         QTest::newRow("rate 21 32 bit") << 21 << QByteArray("laser_frequency_butt_clicked") << QByteArray("190000000000C350");
         QTest::newRow("rate 16 QCW") << 16 << QByteArray("laser_frequency_butt_clicked") << QByteArray("19000000000003E8");
         QTest::newRow("rate 11 none") << 11 << QByteArray("laser_frequency_butt_clicked") << QByteArray();
@@ -266,37 +299,181 @@ private slots:
         QCOMPARE(out.last(), sent("11000000000004D2"));
     }
 
+    // Return sends what the box shows, and only the owner's input counts.
     void return_reaches_only_the_owner_data()
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<int>("type");
+        QTest::addColumn<double>("shown");
         QTest::addColumn<QByteArray>("data");
-        QTest::newRow("curr_spin") << "curr_spin" << 8 << QByteArray("11000000000004D2");
-        QTest::newRow("temp_spin") << "temp_spin" << 8 << QByteArray("12000000000000FD");
-        QTest::newRow("pulse_temp_spin") << "pulse_temp_spin" << 21 << QByteArray("12000000000000FE");
-        QTest::newRow("volt_spin") << "volt_spin" << 7 << QByteArray("180000000000007D");
-        QTest::newRow("freq_spin") << "freq_spin" << 20 << QByteArray("190000000000C350");
-        QTest::newRow("cw_freq_spin QCW") << "cw_freq_spin" << 16 << QByteArray("19000000000003E8");
-        QTest::newRow("dura_spin") << "dura_spin" << 6 << QByteArray("230000000000007A");
-        QTest::newRow("cw_width_spin QCW") << "cw_width_spin" << 16 << QByteArray("2300000000000096");
-        QTest::newRow("pulse_gated_spin") << "pulse_gated_spin" << 20 << QByteArray("3400000000000003");
-        QTest::newRow("pulse_cutted_spin") << "pulse_cutted_spin" << 20 << QByteArray("3500000000000002");
-        QTest::newRow("another channel") << "curr_spin_2" << 8 << QByteArray();
-        QTest::newRow("a combo box") << "freq_combo" << 7 << QByteArray();
+        QTest::newRow("curr_spin") << "curr_spin" << 8 << 123.4 << QByteArray("11000000000004D2");
+        QTest::newRow("temp_spin") << "temp_spin" << 8 << 25.5 << QByteArray("12000000000000FF");
+        QTest::newRow("pulse_temp_spin") << "pulse_temp_spin" << 21 << 25.5 << QByteArray("12000000000000FF");
+        QTest::newRow("volt_spin") << "volt_spin" << 7 << 12.5 << QByteArray("180000000000007D");
+        QTest::newRow("freq_spin") << "freq_spin" << 20 << 50000.0 << QByteArray("190000000000C350");
+        QTest::newRow("cw_freq_spin QCW") << "cw_freq_spin" << 16 << 1000.0 << QByteArray("19000000000003E8");
+        QTest::newRow("dura_spin") << "dura_spin" << 21 << 12.2 << QByteArray("230000000000007A");
+        QTest::newRow("cw_width_spin QCW") << "cw_width_spin" << 16 << 150.0 << QByteArray("2300000000000096");
+        QTest::newRow("pulse_gated_spin") << "pulse_gated_spin" << 20 << 3.0 << QByteArray("3400000000000003");
+        QTest::newRow("pulse_cutted_spin") << "pulse_cutted_spin" << 20 << 2.0 << QByteArray("3500000000000002");
+        QTest::newRow("another channel") << "curr_spin_2" << 8 << 123.4 << QByteArray();
+        QTest::newRow("a combo box") << "freq_combo" << 7 << 0.0 << QByteArray();
     }
 
     void return_reaches_only_the_owner()
     {
         QFETCH(QString, input);
         QFETCH(int, type);
+        QFETCH(double, shown);
         QFETCH(QByteArray, data);
         const controller ch = on_page(type);
+        ch->freq_range_combo->setCurrentIndex(0);
         QObject *watched = form.window->findChild<QObject *>(input);
         QVERIFY(watched);
+        if (auto *spin = qobject_cast<QDoubleSpinBox *>(watched))
+            spin->setValue(shown);
         QSignalSpy spy(ch->worker, &laser_worker::thread_serial_write);
         ch->sl_return_key_pressed_on_spinbox(watched);
         ch->sl_return_key_pressed_on_spinbox(nullptr);
         QCOMPARE(frames(spy), data.isEmpty() ? QList<QByteArray>() : tripled({data.constData()}));
+    }
+
+    // An operator at a pulsed page, with real key events: the board has
+    // reported its rate and width (held as reported, as after its first
+    // readings). Steps: "set <input> <v>" puts a value in a box as a load
+    // does; "|" starts the frame count; "type <input> <text>" selects the
+    // box's text and types; "return", "up", "leave <input>"; "unit <text>"
+    // and "pick <text>" choose in the unit list and the rate table; "on"
+    // clicks the output switch; "shows <input> <text>" checks the box.
+    void operator_entries_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("rate");   // reported: kHz for 6, Hz for 21
+        QTest::addColumn<double>("width"); // reported, ns
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QList<QByteArray>>("expected");
+        const QList<QByteArray> on_tail = {data_of(0x20, 1), data_of(0x18, 0), data_of(0x22, 1)};
+        const auto tripled_all = [](const QList<QByteArray> &data) {
+            QList<QByteArray> out;
+            for (const QByteArray &d : data)
+                out << sent(d.constData()) << sent(d.constData()) << sent(d.constData());
+            return out;
+        };
+        // 0.2 MHz held, never sent, then 1000 ns: the width is held to the
+        // rate output on will send (100 ns), and 200 kHz goes out with it.
+        QTest::newRow("21 rate held above the report, then a wider width")
+            << 21 << 10000 << 100.0
+            << QStringList{"|", "unit MHz", "type freq_spin 0.2", "shows freq_spin 200",
+                           "type dura_spin 1000", "return dura_spin", "shows dura_spin 100.0", "on"}
+            << tripled_all(QList<QByteArray>{data_of(0x23, 1000), data_of(0x19, 200000)} + on_tail);
+        // A width the board reports after the rate was entered (set from
+        // elsewhere) holds the rate output on sends, and the page shows it.
+        QTest::newRow("21 output on holds the rate to the width the board reports")
+            << 21 << 10000 << 100.0
+            << QStringList{"unit kHz", "type freq_spin 50", "|", "report 0xA3 10000", "shows freq_spin 50", "on",
+                           "shows freq_spin 20", "shows freq_range_combo kHz"}
+            << tripled_all(QList<QByteArray>{data_of(0x19, 20000)} + on_tail);
+        // A table pick goes out at once; the board reports it only on its
+        // next poll, and the width entered meanwhile is held to it.
+        QTest::newRow("6 table pick, then a wider width before the next report")
+            << 6 << 10 << 100.0
+            << QStringList{"|", "pick 200", "type dura_spin 1000", "return dura_spin", "shows dura_spin 100.0", "on"}
+            << tripled_all(QList<QByteArray>{"19000000000000C8", data_of(0x23, 1000), "19000000000000C8"} +
+                           on_tail);
+        QTest::newRow("13 output on picks the table rate the width the board reports allows")
+            << 13 << 10 << 100.0
+            << QStringList{"pick 200", "|", "report 0xA3 10000", "on", "shows freq_combo 20"}
+            << tripled_all(QList<QByteArray>{"1900000000000014"} + on_tail);
+        // Limited from 2 MHz to 40 kHz: the box shows 40 in kHz, Return
+        // sends 40 kHz and keeps it for output on.
+        QTest::newRow("21 limit into another unit: shown, sent and kept")
+            << 21 << 10000 << 500.0
+            << QStringList{"|", "unit MHz", "type freq_spin 2.0", "shows freq_spin 40", "shows freq_range_combo kHz",
+                           "return freq_spin", "shows freq_spin 40", "on"}
+            << tripled_all(QList<QByteArray>{data_of(0x19, 40000), data_of(0x19, 40000)} + on_tail);
+        QTest::newRow("21 width typed: once, when finished")
+            << 21 << 10000 << 48.0 << QStringList{"set dura_spin 48", "|", "type dura_spin 150", "return dura_spin"}
+            << tripled_all({data_of(0x23, 1500)});
+        QTest::newRow("21 width typed, box left")
+            << 21 << 10000 << 48.0 << QStringList{"set dura_spin 48", "|", "type dura_spin 150", "leave dura_spin"}
+            << tripled_all({data_of(0x23, 1500)});
+        QTest::newRow("21 width arrow step: at once")
+            << 21 << 10000 << 48.0 << QStringList{"set dura_spin 48", "|", "up dura_spin"}
+            << tripled_all({data_of(0x23, 490)});
+        QTest::newRow("21 Return on an unchanged count")
+            << 21 << 10000 << 48.0 << QStringList{"set pulse_gated_spin 3", "|", "return pulse_gated_spin"}
+            << tripled_all({data_of(0x34, 3)});
+        QTest::newRow("6 count typed")
+            << 6 << 10 << 100.0
+            << QStringList{"set pulse_cutted_spin 1", "|", "type pulse_cutted_spin 12", "return pulse_cutted_spin"}
+            << tripled_all({data_of(0x35, 12)});
+    }
+
+    void operator_entries()
+    {
+        QFETCH(int, type);
+        QFETCH(int, rate);
+        QFETCH(double, width);
+        QFETCH(QStringList, steps);
+        QFETCH(QList<QByteArray>, expected);
+        const controller ch = on_page(type);
+        laser_worker &w = *ch->worker;
+        w.ns_record.voltage_set = w.ns_table_record.voltage_set = 0.0f;
+        w.ns_record.frequency_target = w.ns_table_record.frequency_target = 1;
+        ch->freq_combo->clear();
+        for (const int32_t *f = w.ns_table_record.freq_table; *f != -1; ++f)
+            ch->freq_combo->addItem(QString::number(*f));
+        ch->freq_range_combo->setCurrentIndex(0);
+        feed(*ch, 0x99, rate);
+        feed(*ch, 0xA3, int32_t(std::lround(width * 10)));
+        // As the first readings leave them.
+        w.ns_table_record.frequency_target = w.ns_table_record.frequency;
+        w.ns_table_record.pulse_width_target = w.ns_table_record.pulse_width;
+        w.ns_record.frequency_target = w.ns_record.frequency;
+        w.ns_record.pulse_width_target = w.ns_record.pulse_width;
+        w.ns_table_record.emission_on = w.ns_record.emission_on = 0;
+
+        return_router router(ch.get());
+        for (QDoubleSpinBox *spin : ch->page->findChildren<QDoubleSpinBox *>())
+            spin->installEventFilter(&router);
+        QSignalSpy spy(ch->worker, &laser_worker::thread_serial_write);
+        const auto box = [&](const QString &name) { return ch->page->findChild<QWidget *>(name); };
+        for (const QString &step : steps) {
+            const QStringList p = step.split(QLatin1Char(' '));
+            auto *spin = p.size() > 1 ? qobject_cast<QDoubleSpinBox *>(box(p[1])) : nullptr;
+            auto *combo = p.size() > 1 ? qobject_cast<QComboBox *>(box(p[1])) : nullptr;
+            if (p[0] == "|") {
+                spy.clear();
+            } else if (p[0] == "set") {
+                spin->setValue(p[2].toDouble());
+            } else if (p[0] == "type") {
+                spin->selectAll();
+                QTest::keyClicks(spin, p[2]);
+            } else if (p[0] == "return") {
+                QTest::keyClick(spin, Qt::Key_Return);
+            } else if (p[0] == "up") {
+                QTest::keyClick(spin, Qt::Key_Up);
+            } else if (p[0] == "leave") {
+                QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+                QApplication::sendEvent(spin, &out);
+            } else if (p[0] == "unit" || p[0] == "pick") {
+                QComboBox *list = p[0] == "unit" ? ch->freq_range_combo : ch->freq_combo;
+                const int index = list->findText(p[1]);
+                QVERIFY2(index >= 0, qPrintable(step));
+                list->setCurrentIndex(index);
+                emit list->activated(index);
+            } else if (p[0] == "report") {
+                feed(*ch, uint8_t(p[1].toInt(nullptr, 16)), p[2].toInt());
+            } else if (p[0] == "on") {
+                ch->ps_ns_on_off_butt->click();
+            } else if (p[0] == "shows") {
+                const QString shown = spin ? spin->text() : combo->currentText();
+                QVERIFY2(shown == p[2], qPrintable(step + QStringLiteral(": shows ") + shown));
+            } else {
+                QFAIL(qPrintable(QStringLiteral("no such step: ") + step));
+            }
+        }
+        QCOMPARE(frames(spy), expected);
     }
 
     void fault_box_data()
