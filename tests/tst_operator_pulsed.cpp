@@ -4,8 +4,12 @@
 // pulse counts entered on the pages reach the boards and come back on the
 // pages, emission follows its switch.
 
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QtTest>
 
+#include "channel/laser_object.h"
+#include "comm/laser_worker.h"
 #include "support/operator_suite.h"
 
 namespace {
@@ -34,6 +38,30 @@ const QList<board_reading> readings{
     {21, 0xB7, 33.0, "temp_pulse_max_label", "33.0 °C"},
 };
 
+// The set commands (d0 below 0x80) a channel's worker carries, as its data
+// digits; its poll requests are left out.
+class set_frames
+{
+public:
+    explicit set_frames(laser_worker *worker)
+    {
+        QObject::connect(worker, &laser_worker::thread_serial_write, &context, [this](const QByteArray &frame) {
+            if (frame.size() == 22 && frame.mid(5, 2).toInt(nullptr, 16) < 0x80)
+                data << frame.mid(5, 16);
+        });
+    }
+    QObject context;
+    QList<QByteArray> data;
+};
+
+QList<QByteArray> tripled_data(std::initializer_list<const char *> data)
+{
+    QList<QByteArray> out;
+    for (const char *d : data)
+        out << d << d << d;
+    return out;
+}
+
 } // namespace
 
 class tst_operator_pulsed : public family_suite
@@ -42,6 +70,68 @@ class tst_operator_pulsed : public family_suite
 
 public:
     tst_operator_pulsed() : family_suite(bench_types, readings) {}
+
+private slots:
+    // Typed with real keys into the type-21 page, Return through the main
+    // window: the board reports 10 kHz and 100 ns first. "type <input>
+    // <text>" selects the box's text and types, "return <input>", "unit
+    // <text>" picks in the unit list. Then the set commands caught, and what
+    // the board holds.
+    void typed_entries_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QList<QByteArray>>("expected");
+        QTest::addColumn<double>("width"); // the board's, ns
+        // A view that clamps freq_spin to the reported width's reach moves
+        // the held rate: the row sets its own first.
+        QTest::newRow("rate and width typed: one triple send each, when finished")
+            << QStringList{"unit kHz", "type freq_spin 10", "return freq_spin", "type dura_spin 150", "return dura_spin"}
+            << tripled_data({"1900000000002710", "23000000000005DC"}) << 150.0;
+        // The rate entered is held for output on: a wider width is held to it.
+        QTest::newRow("0.2 MHz held, then 1000 ns: 100 ns")
+            << QStringList{"type dura_spin 100", "return dura_spin", "unit MHz", "type freq_spin 0.2",
+                           "type dura_spin 1000", "return dura_spin"}
+            << tripled_data({"23000000000003E8", "23000000000003E8"}) << 100.0;
+    }
+
+    void typed_entries()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QList<QByteArray>, expected);
+        QFETCH(double, width);
+        QVERIFY(b->ready());
+        const int ch = b->channel_of(21);
+        b->board(ch).set_value(0x99, 10000);
+        b->board(ch).set_value(0xA3, 100);
+        QVERIFY2(b->page_shows(ch, "freq_label", "10 kHz").isEmpty(), "the page never showed 10 kHz");
+        QVERIFY2(b->page_shows(ch, "dura_label", "100.0 ns").isEmpty(), "the page never showed 100.0 ns");
+        set_frames caught(b->channel(ch)->worker);
+        for (const QString &step : steps) {
+            const QStringList p = step.split(QLatin1Char(' '));
+            if (p[0] == "unit") {
+                QVERIFY2(b->enter(ch, "freq_range_combo", p[1]).isEmpty(), qPrintable(step));
+                continue;
+            }
+            auto *spin = b->widget<QDoubleSpinBox>(ch, p[1]);
+            QVERIFY2(spin && spin->isVisible() && spin->isEnabled(), qPrintable(step));
+            if (p[0] == "type") {
+                spin->selectAll();
+                QTest::keyClicks(spin, p[2]);
+            } else {
+                QTest::keyClick(spin, Qt::Key_Return);
+            }
+        }
+        QCOMPARE(caught.data, expected);
+        const QString held = b->board_holds(ch, 0xA3, width);
+        QVERIFY2(held.isEmpty(), qPrintable(held));
+        // Output on: the rate goes out, held to the width the board runs.
+        const QString on = b->switch_output(ch, true);
+        QVERIFY2(on.isEmpty(), qPrintable(on));
+        const double duty = b->board(ch).value(0x99) * b->board(ch).value(0xA3) * 1e-9;
+        const QString off = b->switch_output(ch, false);
+        QVERIFY2(duty <= 0.02, qPrintable(QStringLiteral("duty %1 at %2 Hz").arg(duty).arg(b->board(ch).value(0x99))));
+        QVERIFY2(off.isEmpty(), qPrintable(off));
+    }
 
 protected:
     void add_set_points() override
