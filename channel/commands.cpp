@@ -273,18 +273,23 @@ void laser_object::sl_return_key_pressed_on_spinbox(QObject *watched)
     struct route {
         QDoubleSpinBox *laser_object::*spin;
         void (laser_object::*send)();
+        // The inputs that only store: their set point is taken again from
+        // what the box shows (the number may have been left in a unit
+        // changed since). Those that send at once took their value when it
+        // changed, or were loaded with what the board holds.
+        bool takes_shown;
     };
     static const route routes[] = {
-        {&laser_object::curr_spin, &laser_object::laser_current_butt_clicked},
-        {&laser_object::temp_spin, &laser_object::laser_temperature_butt_clicked},
-        {&laser_object::pulse_temp_spin, &laser_object::laser_temperature_butt_clicked},
-        {&laser_object::volt_spin, &laser_object::laser_voltage_butt_clicked},
-        {&laser_object::freq_spin, &laser_object::laser_frequency_butt_clicked},
-        {&laser_object::cw_freq_spin, &laser_object::laser_frequency_butt_clicked},
-        {&laser_object::dura_spin, &laser_object::laser_pulse_width_butt_clicked},
-        {&laser_object::cw_width_spin, &laser_object::laser_pulse_width_butt_clicked},
-        {&laser_object::pulse_gated_spin, &laser_object::laser_pulse_gated_butt_clicked},
-        {&laser_object::pulse_cutted_spin, &laser_object::laser_pulse_cutted_butt_clicked},
+        {&laser_object::curr_spin, &laser_object::laser_current_butt_clicked, true},
+        {&laser_object::temp_spin, &laser_object::laser_temperature_butt_clicked, true},
+        {&laser_object::pulse_temp_spin, &laser_object::laser_temperature_butt_clicked, true},
+        {&laser_object::volt_spin, &laser_object::laser_voltage_butt_clicked, true},
+        {&laser_object::freq_spin, &laser_object::laser_frequency_butt_clicked, true},
+        {&laser_object::cw_freq_spin, &laser_object::laser_frequency_butt_clicked, true},
+        {&laser_object::dura_spin, &laser_object::laser_pulse_width_butt_clicked, false},
+        {&laser_object::cw_width_spin, &laser_object::laser_pulse_width_butt_clicked, true},
+        {&laser_object::pulse_gated_spin, &laser_object::laser_pulse_gated_butt_clicked, false},
+        {&laser_object::pulse_cutted_spin, &laser_object::laser_pulse_cutted_butt_clicked, false},
     };
     // Every channel hears every Return: only this page's own inputs count.
     for (const route &r : routes) {
@@ -294,10 +299,9 @@ void laser_object::sl_return_key_pressed_on_spinbox(QObject *watched)
         // The main window hears the key before the box does: the box has
         // not read what was typed yet (no keyboard tracking on the inputs
         // that send at once). Read now, a new value runs the input's
-        // set-point slot; an unchanged one is taken as shown all the same,
-        // so that what goes out is what the box shows.
+        // set-point slot.
         const uint32_t before = commands_sent;
-        if (!tells_value_changed(spin, [spin] { spin->interpretText(); }))
+        if (!tells_value_changed(spin, [spin] { spin->interpretText(); }) && r.takes_shown)
             emit spin->valueChanged(spin->value());
         // An input that sends at once has sent it: once is enough.
         if (commands_sent == before)

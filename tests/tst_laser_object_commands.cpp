@@ -391,6 +391,13 @@ private slots:
             << QStringList{"|", "unit MHz", "type freq_spin 2.0", "shows freq_spin 40", "shows freq_range_combo kHz",
                            "return freq_spin", "shows freq_spin 40", "on"}
             << tripled_all(QList<QByteArray>{data_of(0x19, 40000), data_of(0x19, 40000)} + on_tail);
+        // The number left in the box after a change of unit is what Return
+        // sends (limited), not the rate held before in the other unit.
+        QTest::newRow("21 Return after a change of unit")
+            << 21 << 10000 << 100.0
+            << QStringList{"unit kHz", "type freq_spin 10", "|", "unit MHz", "shows freq_spin 10.0", "return freq_spin",
+                           "shows freq_spin 200", "shows freq_range_combo kHz"}
+            << tripled_all({data_of(0x19, 200000)});
         QTest::newRow("21 width typed: once, when finished")
             << 21 << 10000 << 48.0 << QStringList{"set dura_spin 48", "|", "type dura_spin 150", "return dura_spin"}
             << tripled_all({data_of(0x23, 1500)});

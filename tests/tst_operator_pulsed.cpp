@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QThread>
 #include <QtTest>
 
 #include "channel/laser_object.h"
@@ -38,17 +39,21 @@ const QList<board_reading> readings{
     {21, 0xB7, 33.0, "temp_pulse_max_label", "33.0 °C"},
 };
 
-// The set commands (d0 below 0x80) a channel's worker carries, as its data
-// digits; its poll requests are left out.
+// The commands the page sends through its channel's worker, as their data
+// digits; what the worker sends from its own thread (its poll requests and
+// the TEC switch-on of every pass) is left out, untouched there.
 class set_frames
 {
 public:
     explicit set_frames(laser_worker *worker)
     {
-        QObject::connect(worker, &laser_worker::thread_serial_write, &context, [this](const QByteArray &frame) {
-            if (frame.size() == 22 && frame.mid(5, 2).toInt(nullptr, 16) < 0x80)
-                data << frame.mid(5, 16);
-        });
+        QObject::connect(
+            worker, &laser_worker::thread_serial_write, &context,
+            [this](const QByteArray &frame) {
+                if (QThread::currentThread() == context.thread())
+                    data << frame.mid(5, 16);
+            },
+            Qt::DirectConnection);
     }
     QObject context;
     QList<QByteArray> data;
