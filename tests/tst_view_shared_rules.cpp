@@ -232,11 +232,10 @@ private slots:
         QTest::newRow("21 at 1 MHz reporting 30 ns")
             << "" << "D0:21 99:1000000 A3:300 T T" << QStringList{"dura_spin.value=30"} << "" << "dura_spin"
             << "23=300";
-        // An operator's width is still limited and sent at once (the
-        // corrected value re-enters the slot: twice).
+        // An operator's width is still limited and sent at once, once.
         QTest::newRow("6 at 100 kHz, 250 ns entered")
             << "" << "D0:6 99:100 T T" << QStringList{"dura_spin.value=200"} << "" << "enter:dura_spin:250"
-            << "23=2000 23=2000";
+            << "23=2000";
         // Nothing of the previous family's rate input is left.
         QTest::newRow("21, then 7, then 21 with the same highest rate")
             << "D0:21 T D0:7 T" << "D0:21 T"
