@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QMainWindow>
 #include <QString>
 #include <cstdint>
@@ -65,6 +66,9 @@ public:
     bool saved_channel_enabled[channel_total] = {};
     // Frames received since start; 64 bits, so it cannot wrap in any run.
     uint64_t rx_frame_counter = 0;
+    // What the system's serial devices looked like when the port list was
+    // last built (empty: unknown, build it at the next tick).
+    QByteArray listed_devices;
 
     void add_laser_channel(int32_t address, QWidget *page);
     void apply_system_configuration();

@@ -10,6 +10,11 @@
 #include <QSerialPortInfo>
 #include <QTimer>
 
+#ifdef Q_OS_LINUX
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
+
 #include "channel/laser_object.h"
 #include "comm/laser_worker.h"
 #include "comm/serial_object.h"
@@ -36,20 +41,64 @@ QStringList extra_port_paths()
     return paths;
 }
 
+// What the port list is built from, in a few system calls where listing the
+// ports opens hundreds of files: the tty devices the kernel has, the times
+// at which device nodes and the device manager's records (where a port's
+// description comes from, written a moment after the node) last changed,
+// and which extra paths exist. Equal fingerprints mean the list would come
+// out the same. Empty where no such fingerprint is known: the list is then
+// built every time.
+QByteArray serial_device_fingerprint()
+{
+#ifdef Q_OS_LINUX
+    QByteArray f;
+    for (const char *path : {"/dev", "/dev/serial/by-id", "/run/udev/data"}) {
+        struct stat st = {};
+        if (::stat(path, &st) == 0) {
+            f += QByteArray::number(qulonglong(st.st_ino)) + ' ' + QByteArray::number(qlonglong(st.st_mtim.tv_sec)) +
+                 '.' + QByteArray::number(qlonglong(st.st_mtim.tv_nsec));
+        }
+        f += '\n';
+    }
+    if (DIR *dir = ::opendir("/sys/class/tty")) {
+        while (const dirent *entry = ::readdir(dir)) {
+            f += entry->d_name;
+            f += ' ';
+        }
+        ::closedir(dir);
+    }
+    f += '\n';
+    for (const QString &path : extra_port_paths())
+        f += path.toLocal8Bit() + '\n';
+    return f;
+#else
+    return QByteArray();
+#endif
+}
+
+// The entry of the remembered port, or none when it is not listed.
+void select_port(QComboBox *box, const QString &name)
+{
+    const int index = box->findData(name, Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    box->setCurrentIndex(index);
+    if (index >= 0)
+        box->setCurrentText(box->itemText(index));
+}
+
 } // namespace
 
 void MainWindow::refresh_serial_ports()
 {
+    // Taken before the list, so that a device arriving meanwhile is listed
+    // at the next tick.
+    listed_devices = serial_device_fingerprint();
     const QList<QSerialPortInfo> ports = QSerialPortInfo::availablePorts();
     ui->serial_combo_box->clear();
     for (const QSerialPortInfo &info : ports)
         ui->serial_combo_box->addItem(port_entry_text(info.description(), info.portName()), info.portName());
     for (const QString &path : extra_port_paths())
         ui->serial_combo_box->addItem(port_entry_text(QString(), path), path);
-    const int index = ui->serial_combo_box->findData(portname, Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    ui->serial_combo_box->setCurrentIndex(index);
-    if (index >= 0)
-        ui->serial_combo_box->setCurrentText(ui->serial_combo_box->itemText(index));
+    select_port(ui->serial_combo_box, portname);
 }
 
 void MainWindow::on_serial_refresh_button_clicked()
@@ -101,7 +150,13 @@ void MainWindow::reconnect_timer_slot()
 {
     if (connected)
         return;
-    refresh_serial_ports();
+    // Waiting for a port can last for hours: the list is built again only
+    // when the system's serial devices have changed since it was built.
+    const QByteArray devices = serial_device_fingerprint();
+    if (devices.isEmpty() || devices != listed_devices)
+        refresh_serial_ports();
+    else
+        select_port(ui->serial_combo_box, portname);
     start_connection_attempt();
 }
 

@@ -65,6 +65,8 @@ private slots:
     void auto_connection_follows_the_port();
     void second_attempt_keeps_the_connection();
     void mini_usb_mode();
+    void port_list_at_the_tick_data();
+    void port_list_at_the_tick();
 };
 
 void tst_connection_bench::connect_and_disconnect()
@@ -215,6 +217,102 @@ void tst_connection_bench::mini_usb_mode()
     std::sort(gaps.begin(), gaps.end());
     QVERIFY(!gaps.isEmpty());
     QVERIFY2(gaps[gaps.size() / 2] >= 40000, qPrintable(QString::number(gaps[gaps.size() / 2])));
+}
+
+// What happens between two reconnect ticks, while the link is down.
+enum class port_change { none, remembered_appears, remembered_vanishes, other_appears, refresh_button };
+Q_DECLARE_METATYPE(port_change)
+
+void tst_connection_bench::port_list_at_the_tick_data()
+{
+    QTest::addColumn<bool>("remembered_there");
+    QTest::addColumn<bool>("other_there");
+    QTest::addColumn<port_change>("change");
+    QTest::addColumn<QStringList>("entries");
+    // Whether the remembered port is the current entry (else none is).
+    QTest::addColumn<bool>("chosen");
+    // Whether the list was cleared and built again.
+    QTest::addColumn<bool>("rebuilt");
+
+    const QString a = QStringLiteral("\"\" A");
+    const QString b = QStringLiteral("\"\" B");
+    QTest::newRow("nothing changed: the list stays, the port stays chosen")
+        << true << true << port_change::none << QStringList{a, b} << true << false;
+    QTest::newRow("nothing there, nothing changed") << false << false << port_change::none << QStringList{} << false
+                                                     << false;
+    QTest::newRow("the remembered port appears: listed and chosen")
+        << false << true << port_change::remembered_appears << QStringList{a, b} << true << true;
+    QTest::newRow("the remembered port vanishes: nothing chosen")
+        << true << true << port_change::remembered_vanishes << QStringList{b} << false << true;
+    QTest::newRow("another port appears: listed, the remembered one stays chosen")
+        << true << false << port_change::other_appears << QStringList{a, b} << true << true;
+    QTest::newRow("the operator's refresh builds the list whatever changed")
+        << true << true << port_change::refresh_button << QStringList{a, b} << true << true;
+}
+
+void tst_connection_bench::port_list_at_the_tick()
+{
+    QFETCH(bool, remembered_there);
+    QFETCH(bool, other_there);
+    QFETCH(port_change, change);
+    QFETCH(QStringList, entries);
+    QFETCH(bool, chosen);
+    QFETCH(bool, rebuilt);
+
+    // Plain files stand in for the devices: listed while they exist, and no
+    // attempt can open them, so the link stays down and every tick counts.
+    settings_folder folder;
+    const QString a = QDir(folder.path()).filePath(QStringLiteral("A"));
+    const QString b = QDir(folder.path()).filePath(QStringLiteral("B"));
+    const auto place = [](const QString &path, bool there) {
+        if (!there) {
+            QFile::remove(path);
+            return;
+        }
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    };
+    place(a, remembered_there);
+    place(b, other_there);
+    for (QString &e : entries)
+        e.replace(QLatin1String("\" A"), QStringLiteral("\" ") + a).replace(QLatin1String("\" B"), QStringLiteral("\" ") + b);
+    offer_ports({a, b});
+    write_bench_settings({{1, 5}}, a, false);
+    MainWindow w;
+    w.reconnect_timer_slot(); // a tick with nothing new since the constructor
+    QSignalSpy cleared(w.ui->serial_combo_box->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy removed(w.ui->serial_combo_box->model(), &QAbstractItemModel::rowsRemoved);
+
+    switch (change) {
+    case port_change::none:
+    case port_change::refresh_button:
+        break;
+    case port_change::remembered_appears:
+        place(a, true);
+        break;
+    case port_change::remembered_vanishes:
+        place(a, false);
+        break;
+    case port_change::other_appears:
+        place(b, true);
+        break;
+    }
+    if (change == port_change::refresh_button)
+        w.ui->serial_refresh_button->click();
+    for (int tick = 0; tick < 3; ++tick)
+        w.reconnect_timer_slot();
+
+    // The system's own ports come first, whatever they are on this machine.
+    QStringList shown;
+    for (int i = 0; i < w.ui->serial_combo_box->count(); ++i)
+        if (w.ui->serial_combo_box->itemData(i).toString().startsWith(folder.path()))
+            shown << w.ui->serial_combo_box->itemText(i);
+    QCOMPARE(shown, entries);
+    QCOMPARE(w.ui->serial_combo_box->currentData().toString(), chosen ? a : QString());
+    QCOMPARE(w.ui->serial_combo_box->currentIndex() >= 0, chosen);
+    QCOMPARE(w.serial_conf.port_name, chosen ? a : QString());
+    QCOMPARE(cleared.count() + removed.count() > 0, rebuilt);
+    QVERIFY(!w.connected);
 }
 
 QTEST_MAIN(tst_connection_bench)
