@@ -4,6 +4,10 @@
 
 #include "comm/slcan_receiver.h"
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Adapter set-up: bit rate 500 kbit/s three times, then open the CAN channel
@@ -75,7 +79,9 @@ void serial_object::sl_connect_serial()
     if (port.isOpen())
         port.flush();
     // Fails on an open port: a request for another port closes the link.
-    if (!port.open(QIODevice::ReadWrite)) {
+    // No name (no port chosen, as while auto-connection waits for one) names
+    // no device: trying it would only write and remove a lock file.
+    if (port.portName().isEmpty() || !port.open(QIODevice::ReadWrite)) {
         qDebug("serial port open FAILED");
         port.close();
         emit sig_disconnected();
@@ -93,6 +99,7 @@ void serial_object::sl_connect_serial()
             Qt::UniqueConnection);
 
     if (!mini_usb.load()) {
+        write_through_port = true;
         for (const setup_step &step : adapter_setup) {
             if (!port.isOpen())
                 break;
@@ -100,6 +107,7 @@ void serial_object::sl_connect_serial()
             for (int i = 0; i < step.waits && port.isOpen(); ++i)
                 port.waitForBytesWritten(setup_wait_ms);
         }
+        write_through_port = false;
         // The port was lost during the set-up: the error handler has already
         // reported the link as down.
         if (!port.isOpen())
@@ -132,8 +140,25 @@ void serial_object::sl_disconnect_serial()
 
 void serial_object::sl_write_to_port(QByteArray data)
 {
-    if (port.isOpen() && port.isWritable())
-        port.write(data);
+    if (!port.isOpen() || !port.isWritable())
+        return;
+#ifdef Q_OS_UNIX
+    // With nothing of ours waiting in the port, the text goes straight to
+    // the device: the port's own write would switch its write notifier on
+    // and off again for every frame, which wakes this thread twice and costs
+    // several system calls more. What the device does not take at once, and
+    // everything while anything waits, goes through the port behind what
+    // waits, so no text overtakes another; a failed write meets the same
+    // state there and is reported as the port reports it.
+    if (!write_through_port && port.bytesToWrite() == 0 && port.handle() >= 0) {
+        const ssize_t n = ::write(int(port.handle()), data.constData(), size_t(data.size()));
+        if (n == ssize_t(data.size()))
+            return;
+        if (n > 0)
+            data.remove(0, int(n));
+    }
+#endif
+    port.write(data);
 }
 
 void serial_object::sl_handle_error(QSerialPort::SerialPortError error)

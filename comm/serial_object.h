@@ -47,4 +47,9 @@ public slots:
 private slots:
     void sl_handle_error(QSerialPort::SerialPortError error);
     void sl_read_from_port();
+
+private:
+    // While the adapter is set up: its texts go through the port's own
+    // write, whose waits give the adapter its pauses.
+    bool write_through_port = false;
 };

@@ -5,6 +5,9 @@
 
 #include <QSemaphore>
 #include <atomic>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include "support/link_stand_in.h"
 #include "support/log_capture.h"
@@ -27,10 +30,13 @@ private slots:
     void initTestCase();
     void setup_on_every_connection_data();
     void setup_on_every_connection();
+    void open_failure_on_missing_port_data();
     void open_failure_on_missing_port();
     void request_for_the_open_port_keeps_it();
     void request_for_another_port_closes_the_open_one();
     void writes_while_closed_are_dropped();
+    void writes_keep_their_order_data();
+    void writes_keep_their_order();
     void disconnect_while_closed_emits_nothing();
     void port_errors_data();
     void port_errors();
@@ -100,11 +106,20 @@ void tst_serial_link::setup_on_every_connection()
     QCOMPARE(sim.received_bytes().count("O\r"), mini_usb ? 0 : 9);
 }
 
+void tst_serial_link::open_failure_on_missing_port_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("no such device") << QStringLiteral("/nonexistent/ttyLUMA0");
+    // What the window sends while no entry of its port list is chosen.
+    QTest::newRow("no name") << QString();
+}
+
 void tst_serial_link::open_failure_on_missing_port()
 {
+    QFETCH(QString, name);
     log_capture log;
     link_stand_in link;
-    link.request_connection("/nonexistent/ttyLUMA0");
+    link.request_connection(name);
     QTRY_COMPARE_WITH_TIMEOUT(link.disconnected_count, 1, 20000);
     QCOMPARE(link.connected_count, 0);
     QCOMPARE(log.count("serial port open FAILED"), 1);
@@ -167,6 +182,73 @@ void tst_serial_link::writes_while_closed_are_dropped()
     link.write(kept2);
     QTRY_COMPARE_WITH_TIMEOUT(sim.received_bytes(), kept1 + "C\r" + kept2, 20000);
     QCOMPARE(link.events, QStringList({"connected", "disconnected", "connected"}));
+}
+
+void tst_serial_link::writes_keep_their_order_data()
+{
+    // Frames written before the far end reads anything, then frames written
+    // one by one while it reads what waits.
+    QTest::addColumn<int>("before_reading");
+    QTest::addColumn<int>("while_reading");
+    QTest::newRow("a few frames, the line free") << 5 << 20;
+    // More than the line holds: the rest waits in the port, and every frame
+    // that comes meanwhile must go behind it.
+    QTest::newRow("the line full, frames coming while it drains") << 12000 << 3000;
+}
+
+void tst_serial_link::writes_keep_their_order()
+{
+    QFETCH(int, before_reading);
+    QFETCH(int, while_reading);
+    // A pseudo-terminal whose far end this test reads itself, when it wants.
+    const int far_end = posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(far_end >= 0);
+    QVERIFY(grantpt(far_end) == 0 && unlockpt(far_end) == 0);
+    const QString path = QString::fromLocal8Bit(ptsname(far_end));
+    fcntl(far_end, F_SETFL, fcntl(far_end, F_GETFL) | O_NONBLOCK);
+
+    link_stand_in link;
+    link.request_connection(path, true);
+    QTRY_COMPARE_WITH_TIMEOUT(link.connected_count, 1, 20000);
+    QByteArray sent;
+    int n = 0;
+    const auto send_next = [&] {
+        const QByteArray f = numbered_frame(uint32_t(n++));
+        sent += f;
+        link.write(f);
+    };
+    for (int i = 0; i < before_reading; ++i)
+        send_next();
+    link.port_open_now(); // every frame so far handled by the serial thread
+    QByteArray got;
+    char buf[4096];
+    const auto read_some = [&] {
+        for (;;) {
+            const ssize_t r = ::read(far_end, buf, sizeof buf);
+            if (r <= 0)
+                return;
+            got.append(buf, int(r));
+        }
+    };
+    for (int i = 0; i < while_reading; ++i) {
+        read_some();
+        send_next();
+        if (i % 50 == 0)
+            QTest::qWait(1);
+    }
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            read_some();
+            return got.size() >= sent.size();
+        },
+        30000));
+    ::close(far_end);
+    QCOMPARE(got.size(), sent.size());
+    // The first place where they differ, rather than 300 kB of text.
+    int differ = 0;
+    while (differ < got.size() && got[differ] == sent[differ])
+        ++differ;
+    QCOMPARE(differ, int(sent.size()));
 }
 
 void tst_serial_link::disconnect_while_closed_emits_nothing()
