@@ -107,6 +107,7 @@ void tst_main_window_routing::routing()
 
     configure(addresses);
     window->lasers[0]->worker->mini_usb = mini_usb;
+    window->view_update_timer_slot();
     const uint64_t count = window->rx_frame_counter;
     // A device-type reply marks every channel that decodes it.
     window->handle_rx_can_message(reply(cmd_get_device_type, uint32_t(d1), 8));
@@ -116,6 +117,9 @@ void tst_main_window_routing::routing()
         QCOMPARE(w->device_type.load(), takers.contains(i + 1) ? 8 : 0);
     }
     QCOMPARE(window->rx_frame_counter, count + 1);
+    // Counted at once, shown with the pages at the view tick.
+    QCOMPARE(window->ui->label->text(), QString::number(count));
+    window->view_update_timer_slot();
     QCOMPARE(window->ui->label->text(), QString::number(count + 1));
 }
 
@@ -123,6 +127,7 @@ void tst_main_window_routing::frame_count_does_not_wrap()
 {
     window->rx_frame_counter = 0xFFFFFFFFu;
     window->handle_rx_can_message(reply(0x91, 200, 0));
+    window->view_update_timer_slot();
     QCOMPARE(window->ui->label->text(), QStringLiteral("4294967296"));
 }
 
