@@ -228,8 +228,8 @@ private:
     // "No device": both containers, the configuration button and the
     // switch strip hidden; the tab shows the channel name alone.
     void show_no_device_page();
-    // Shows (and repaints at once) the family's container, hides the other
-    // one and shows the switch strip.
+    // Shows the family's container, hides the other one and shows the
+    // switch strip.
     void switch_container(QWidget *shown, QWidget *hidden);
     // channel_name + opening + segments joined by two blanks + closing.
     void set_tab_text(const QString &opening, const QStringList &segments, const QString &closing);
@@ -258,6 +258,11 @@ private:
     // Helpers of the views.
     // Applies a style sheet only when it differs from the one set.
     static void set_style_sheet(QWidget *widget, const QString &sheet);
+    // A spin box's bound, set only when the box does not hold it already
+    // (as the box rounds it to its decimals): each setting re-lays the page
+    // out, and ten pages are redrawn every tick.
+    static void set_minimum(QDoubleSpinBox *spin, double minimum);
+    static void set_maximum(QDoubleSpinBox *spin, double maximum);
     static const QString &red_text();
     static const QString &black_text();
     // " °C".

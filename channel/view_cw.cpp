@@ -143,8 +143,8 @@ void laser_object::cw_view_update()
     set_bar(curr_indicator, r.current, r.current_min, r.current_max);
 
     show_temperature(r.temperature, r.temperature_min, r.temperature_max, d);
-    temp_spin->setMinimum(r.temperature_min);
-    temp_spin->setMaximum(r.temperature_max);
+    set_minimum(temp_spin, r.temperature_min);
+    set_maximum(temp_spin, r.temperature_max);
 
     config_button->show();
 }

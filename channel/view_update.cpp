@@ -52,8 +52,8 @@ void laser_object::show_no_device_page()
 
 void laser_object::switch_container(QWidget *shown, QWidget *hidden)
 {
+    // Nothing is repainted here: what a tick changes repaints itself.
     shown->show();
-    shown->repaint();
     hidden->hide();
     alt_but_widget->show();
 }
@@ -79,8 +79,12 @@ void laser_object::set_bar(QProgressBar *bar, float value, float min, float max)
     const int shown = static_cast<int>(percent);
     if (shown < bar->minimum() || shown > bar->maximum())
         return;
+    if (bar->value() == shown)
+        return;
     bar->setValue(shown);
-    bar->repaint();
+    // The bar itself repaints only a change of at least one of its style's
+    // chunks, which a continuous bar shows all the same.
+    bar->update();
 }
 
 void laser_object::show_output_state(bool on, QPushButton *on_off_button, QLabel *state_label)
@@ -135,9 +139,9 @@ void laser_object::show_temperature(float temperature, float min, float max, int
 // raises the set point to min_current first.
 void laser_object::set_current_range(float current_min, double maximum)
 {
-    curr_spin->setMinimum(0.0);
+    set_minimum(curr_spin, 0.0);
     min_current = current_min;
-    curr_spin->setMaximum(maximum);
+    set_maximum(curr_spin, maximum);
 }
 
 // The DC/DC and power pages show their output voltage where the CW page
@@ -190,6 +194,28 @@ void laser_object::set_style_sheet(QWidget *widget, const QString &sheet)
 {
     if (widget->styleSheet() != sheet)
         widget->setStyleSheet(sheet);
+}
+
+namespace {
+
+// A bound as the box keeps it, rounded to its decimals.
+double held_bound(const QDoubleSpinBox *spin, double value)
+{
+    return QString::number(value, 'f', spin->decimals()).toDouble();
+}
+
+} // namespace
+
+void laser_object::set_minimum(QDoubleSpinBox *spin, double minimum)
+{
+    if (spin->minimum() != held_bound(spin, minimum))
+        spin->setMinimum(minimum);
+}
+
+void laser_object::set_maximum(QDoubleSpinBox *spin, double maximum)
+{
+    if (spin->maximum() != held_bound(spin, maximum))
+        spin->setMaximum(maximum);
 }
 
 const QString &laser_object::red_text()

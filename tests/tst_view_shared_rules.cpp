@@ -2,15 +2,19 @@
 // shares: "No device" for any type without a view, a bar that keeps its
 // value when no sound percentage comes out, and first readings after a
 // change of type that leave the page holding the board's own values, as a
-// fresh page of that type would.
+// fresh page of that type would; and what a tick repaints: only what it
+// changed.
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStackedWidget>
 
 #include <limits>
+#include <set>
 
 #include "support/view_fixture.h"
 
@@ -86,6 +90,73 @@ QList<QByteArray> held_set_points(laser_object &ch, QWidget *page)
     }
     ch.laser_las_on_off_butt_clicked();
     return channel_fixture::frames(spy);
+}
+
+} // namespace
+
+namespace {
+
+// Plausible readings of every family, none of them a fault or a warning;
+// `step` moves the current, the voltage and the temperature.
+void fill_readings(laser_worker &w, float step)
+{
+    w.cw_record.current = 50.0f + step;
+    w.cw_record.current_target = 50.0f;
+    w.cw_record.current_max = 150.0f;
+    w.cw_record.temperature = 25.0f;
+    w.cw_record.temperature_min = 10.0f;
+    w.cw_record.temperature_max = 40.0f;
+    w.cw_record.tec_current_max = 1.5f;
+    w.dcdc_record.current = 6.0f + step;
+    w.dcdc_record.current_max = 20.0f;
+    w.dcdc_record.temperature = 30.0f;
+    w.dcdc_record.temperature_max = 80.0f;
+    w.dcdc_record.output_voltage = 12.0f;
+    w.dcdc_record.input_voltage = 48.0f;
+    w.power_record.current = 6.0f + step;
+    w.power_record.current_max = 20.0f;
+    w.power_record.temperature = 30.0f;
+    w.power_record.temperature_max = 80.0f;
+    w.power_record.output_voltage = 12.0f;
+    w.power_record.input_voltage = 48.0f;
+    const auto pulsed = [step](auto &r) {
+        r.voltage = 18.0f + step;
+        r.voltage_max = 40.0f;
+        r.temperature = 25.0f;
+        r.temperature_max = 40.0f;
+    };
+    pulsed(w.ns_table_record);
+    pulsed(w.ps_table_record);
+    pulsed(w.ns_record);
+    pulsed(w.ps_record);
+}
+
+// Names of the page's widgets that received a paint event (synchronous
+// repaints included) while it was installed.
+struct paint_log : QObject
+{
+    QWidget *page;
+    std::set<QString> painted;
+    int layouts = 0;
+    explicit paint_log(QWidget *p) : page(p) { qApp->installEventFilter(this); }
+    ~paint_log() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        auto *w = qobject_cast<QWidget *>(o);
+        if (w && (w == page || page->isAncestorOf(w))) {
+            if (e->type() == QEvent::Paint)
+                painted.insert(w->objectName());
+            else if (e->type() == QEvent::LayoutRequest)
+                ++layouts;
+        }
+        return false;
+    }
+};
+
+void serve_paints()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
 }
 
 } // namespace
@@ -334,6 +405,65 @@ private slots:
         channel_fixture::play(*fresh, new_board + settle);
         QCOMPARE(page_state(changed_page, changed_page), page_state(fresh_page, changed_page));
         QCOMPARE(held_set_points(*changed, changed_page), held_set_points(*fresh, fresh_page));
+    }
+
+    void tick_repaints_what_it_changed_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("reading_changes");
+        // Widgets that must be repainted, and widgets that must not be.
+        QTest::addColumn<QStringList>("repainted");
+        QTest::addColumn<QStringList>("untouched");
+
+        const QStringList cw_side{"curr_label", "temp_label", "curr_indicator", "temp_indicator", "cw_widget"};
+        const QStringList pulsed_side{"pulse_volt_label", "pulse_temp_label", "volt_indicator", "ps_ns_widget"};
+        for (int type : {8, 10, 14, 15, 11, 16, 18})
+            QTest::newRow(qPrintable(QStringLiteral("type %1, readings unchanged: nothing").arg(type)))
+                << type << false << QStringList{} << cw_side;
+        for (int type : {6, 7, 13, 20, 21})
+            QTest::newRow(qPrintable(QStringLiteral("type %1, readings unchanged: nothing").arg(type)))
+                << type << false << QStringList{} << pulsed_side;
+        QTest::newRow("type 8, the current moves: its label and bar, not the temperature")
+            << 8 << true << QStringList{"curr_label", "curr_indicator"} << QStringList{"temp_label", "temp_indicator"};
+        QTest::newRow("type 11, the current moves: its label, not the temperature")
+            << 11 << true << QStringList{"curr_label"} << QStringList{"temp_label", "temp_indicator"};
+        QTest::newRow("type 21, the voltage moves: its label and bar, not the temperature")
+            << 21 << true << QStringList{"pulse_volt_label", "volt_indicator"}
+            << QStringList{"pulse_temp_label", "pulse_temp_indicator"};
+    }
+
+    void tick_repaints_what_it_changed()
+    {
+        QFETCH(int, type);
+        QFETCH(bool, reading_changes);
+        QFETCH(QStringList, repainted);
+        QFETCH(QStringList, untouched);
+        // The page unfolded on the channel list, as an operator watches it.
+        form.window->findChild<QStackedWidget *>(QStringLiteral("stackedWidget"))->setCurrentIndex(1);
+        ch->laser_group->show();
+        change_type(type);
+        fill_readings(*ch->worker, 0.0f);
+        for (int i = 0; i < 3; ++i) {
+            ch->view_update();
+            serve_paints();
+        }
+
+        paint_log log(ch->page);
+        if (reading_changes)
+            fill_readings(*ch->worker, 3.0f);
+        ch->view_update();
+        serve_paints();
+        const QStringList painted(log.painted.begin(), log.painted.end());
+        for (const QString &name : repainted)
+            QVERIFY2(log.painted.count(name), qPrintable(name + QStringLiteral(" not repainted; repainted: ") +
+                                                         painted.join(QLatin1Char(' '))));
+        for (const QString &name : untouched)
+            QVERIFY2(!log.painted.count(name), qPrintable(name + QStringLiteral(" repainted; repainted: ") +
+                                                          painted.join(QLatin1Char(' '))));
+        if (!reading_changes) {
+            QVERIFY2(painted.isEmpty(), qPrintable(painted.join(QLatin1Char(' '))));
+            QCOMPARE(log.layouts, 0);
+        }
     }
 };
 
