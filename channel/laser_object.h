@@ -258,11 +258,6 @@ private:
     // Helpers of the views.
     // Applies a style sheet only when it differs from the one set.
     static void set_style_sheet(QWidget *widget, const QString &sheet);
-    // A spin box's bound, set only when the box does not hold it already
-    // (as the box rounds it to its decimals): each setting re-lays the page
-    // out, and ten pages are redrawn every tick.
-    static void set_minimum(QDoubleSpinBox *spin, double minimum);
-    static void set_maximum(QDoubleSpinBox *spin, double maximum);
     static const QString &red_text();
     static const QString &black_text();
     // " °C".

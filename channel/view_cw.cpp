@@ -143,8 +143,7 @@ void laser_object::cw_view_update()
     set_bar(curr_indicator, r.current, r.current_min, r.current_max);
 
     show_temperature(r.temperature, r.temperature_min, r.temperature_max, d);
-    set_minimum(temp_spin, r.temperature_min);
-    set_maximum(temp_spin, r.temperature_max);
+    set_spin_range(temp_spin, r.temperature_min, r.temperature_max);
 
     config_button->show();
 }

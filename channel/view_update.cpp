@@ -139,9 +139,8 @@ void laser_object::show_temperature(float temperature, float min, float max, int
 // raises the set point to min_current first.
 void laser_object::set_current_range(float current_min, double maximum)
 {
-    set_minimum(curr_spin, 0.0);
     min_current = current_min;
-    set_maximum(curr_spin, maximum);
+    set_spin_range(curr_spin, 0.0, maximum);
 }
 
 // The DC/DC and power pages show their output voltage where the CW page
@@ -194,28 +193,6 @@ void laser_object::set_style_sheet(QWidget *widget, const QString &sheet)
 {
     if (widget->styleSheet() != sheet)
         widget->setStyleSheet(sheet);
-}
-
-namespace {
-
-// A bound as the box keeps it, rounded to its decimals.
-double held_bound(const QDoubleSpinBox *spin, double value)
-{
-    return QString::number(value, 'f', spin->decimals()).toDouble();
-}
-
-} // namespace
-
-void laser_object::set_minimum(QDoubleSpinBox *spin, double minimum)
-{
-    if (spin->minimum() != held_bound(spin, minimum))
-        spin->setMinimum(minimum);
-}
-
-void laser_object::set_maximum(QDoubleSpinBox *spin, double maximum)
-{
-    if (spin->maximum() != held_bound(spin, maximum))
-        spin->setMaximum(maximum);
 }
 
 const QString &laser_object::red_text()
