@@ -222,7 +222,7 @@ private slots:
         QCOMPARE(frames().value(0), QString::asprintf("t005819000000%08X\r", hz));
     }
 
-    void no_finite_limit_data()
+    void limits_shown_data()
     {
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("frequency"); // kHz for type 6, Hz for 21
@@ -233,9 +233,14 @@ private slots:
         QTest::newRow("6: no width") << 6 << 100 << 0.0f << "200" << "N/A";
         QTest::newRow("21: below 0 Hz") << 21 << -1 << 100.0f << "N/A" << "200 kHz";
         QTest::newRow("21: rate beyond 32 bits") << 21 << 1000 << 1e-9f << "100" << "N/A";
+        // Shown as the entries are limited, rounded down: 667 ns or 67 kHz
+        // would offer what the page refuses.
+        QTest::newRow("6 at 30 kHz: 666 ns") << 6 << 30 << 100.0f << "666" << "200";
+        QTest::newRow("21 at 300 ns: 66 kHz") << 21 << 30000 << 300.0f << "100" << "66 kHz";
+        QTest::newRow("21 at 7 ns: 2.8 MHz") << 21 << 1000 << 7.0f << "100" << "2.8MHz";
     }
 
-    void no_finite_limit()
+    void limits_shown()
     {
         QFETCH(int, type);
         QFETCH(int, frequency);
