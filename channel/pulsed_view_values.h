@@ -31,10 +31,11 @@ pulsed_view_values pulsed_values_of(const record_t &r)
 // "Pulse on Demand": no rate of the driver's own.
 inline constexpr int32_t pulse_on_demand_mode = 4;
 
-// A duty limit shown with `decimals` decimals, rounded down as the entries
-// are limited: a limit shown rounded up would offer a value the page then
-// refuses. The quotient's own error (1999.9999999 for 2000) costs no unit.
-inline double limit_shown(double limit, int decimals)
+// A duty limit to `decimals` decimals, rounded down: a limit rounded up
+// would let width times rate pass 2 %, and a page that showed it would offer
+// a value it then refuses. The quotient's own error (1999.9999999 for 2000)
+// costs no unit.
+inline double whole_within(double limit, int decimals = 0)
 {
     const double scale = std::pow(10.0, decimals);
     return std::floor(limit * scale + 1e-6) / scale;
@@ -47,6 +48,6 @@ inline std::optional<int32_t> duty_width_limit(int64_t hz)
     if (hz <= 0 || hz > INT32_MAX)
         return std::nullopt;
     // At 1 Hz and more the quotient is at most 2e7: it fits.
-    const auto w = static_cast<int32_t>(limit_shown(0.02 / (static_cast<double>(hz) * 1e-9), 0));
+    const auto w = static_cast<int32_t>(whole_within(0.02 / (static_cast<double>(hz) * 1e-9)));
     return w == 0 ? 1 : w;
 }

@@ -12,6 +12,7 @@
 #include <limits>
 
 #include "channel/driver_family.h"
+#include "channel/pulsed_view_values.h"
 #include "comm/laser_worker.h"
 
 // The page's inputs become set points in the record of the board's driver
@@ -37,14 +38,6 @@ int32_t to_int32(double v)
 int32_t rounded_int32(double v)
 {
     return to_int32(std::round(v));
-}
-
-// The whole number at or below a duty limit: a limit rounded up would let
-// width times rate pass 2 %. The quotient's own error (1999.9999999 for
-// 2000) costs no unit.
-double whole_within(double limit)
-{
-    return std::floor(limit + 1e-6);
 }
 
 // The board runs what it reported until the value held for it arrives; the

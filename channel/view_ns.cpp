@@ -46,7 +46,7 @@ void laser_object::ns_view_update()
     freq_label->setText(on_demand ? QStringLiteral("N/A Hz") : free_rate_text(r.frequency));
     freq_spin->setEnabled(!on_demand);
     freq_range_combo->setEnabled(!on_demand);
-    show_free_reach(limit_shown(r.duty_limit / (static_cast<double>(r.pulse_width) * 1e-9), 0), r.frequency);
+    show_free_reach(whole_within(r.duty_limit / (static_cast<double>(r.pulse_width) * 1e-9)), r.frequency);
 }
 
 // The highest rate the measured width allows within the duty limit: the
@@ -72,12 +72,12 @@ void laser_object::show_free_reach(double reach_hz, int32_t frequency)
         // In MHz and kHz the reach is shown and capped at what the unit's
         // decimals can hold below it.
         if (reach > 1000000.0f) {
-            const double mhz = limit_shown(reach / 1000000.0, 1);
+            const double mhz = whole_within(reach / 1000000.0, 1);
             rr_max_label->setText(number_text(mhz, 1, QStringLiteral("MHz")));
             rr_min_label->setText(number_text(0.1, 1, QStringLiteral("  MHz")));
             freq_spin->setMaximum(unit == 2 ? mhz : unit_window());
         } else if (reach > 1000.0f) {
-            const double khz = limit_shown(reach / 1000.0, 0);
+            const double khz = whole_within(reach / 1000.0);
             rr_max_label->setText(number_text(khz, 0, QStringLiteral(" kHz")));
             rr_min_label->setText(number_text(1, 0, QStringLiteral("  kHz")));
             freq_spin->setMaximum(unit == 1 ? khz : unit_window());

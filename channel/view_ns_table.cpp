@@ -42,7 +42,7 @@ void laser_object::ns_table_view_update()
 
     freq_combo->setEnabled(r.mode != pulse_on_demand_mode);
     freq_label->setText(QString::number(r.frequency) + QStringLiteral(" kHz"));
-    show_table_reach(limit_shown(r.duty_limit / (static_cast<double>(r.pulse_width) * (1e-9 * 1000)), 0), r.frequency);
+    show_table_reach(whole_within(r.duty_limit / (static_cast<double>(r.pulse_width) * (1e-9 * 1000))), r.frequency);
 }
 
 // The highest table rate the measured width allows within the duty limit.
