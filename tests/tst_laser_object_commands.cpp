@@ -197,13 +197,7 @@ private slots:
         QFETCH(QList<QByteArray>, expected);
         const controller ch = on_page(type);
         laser_worker &w = *ch->worker;
-        const QList<QPair<QString, uint8_t *>> named{{"cw", &w.cw_record.output_on},
-                                                     {"dcdc", &w.dcdc_record.output_on},
-                                                     {"power", &w.power_record.output_on},
-                                                     {"ps_table", &w.ps_table_record.emission_on},
-                                                     {"ps", &w.ps_record.emission_on},
-                                                     {"ns_table", &w.ns_table_record.emission_on},
-                                                     {"ns", &w.ns_record.emission_on}};
+        const QList<QPair<QString, uint8_t *>> named = output_flags(w);
         for (const auto &n : named)
             *n.second = flags.contains(n.first) ? 1 : 0;
         QSignalSpy spy(ch->worker, &laser_worker::thread_serial_write);

@@ -169,13 +169,7 @@ private slots:
         laser_worker &w = *ch->worker;
         if (first)
             feed(*ch, 0xD0, first);
-        const QList<QPair<QString, uint8_t *>> named{{"cw", &w.cw_record.output_on},
-                                                     {"dcdc", &w.dcdc_record.output_on},
-                                                     {"power", &w.power_record.output_on},
-                                                     {"ps_table", &w.ps_table_record.emission_on},
-                                                     {"ps", &w.ps_record.emission_on},
-                                                     {"ns_table", &w.ns_table_record.emission_on},
-                                                     {"ns", &w.ns_record.emission_on}};
+        const QList<QPair<QString, uint8_t *>> named = output_flags(w);
         for (const auto &n : named)
             *n.second = 1;
         for (int step : steps) {

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QList>
 #include <QMainWindow>
+#include <QPair>
 #include <QSignalSpy>
 #include <QWidget>
 
@@ -30,6 +31,18 @@ using controller = std::unique_ptr<laser_object, controller_deleter>;
 inline QWidget *page(const form_fixture::built_form &form, int index)
 {
     return form.window->findChild<QWidget *>(form_fixture::page_widget_name(index));
+}
+
+// Every family's output flag of a worker, by the family's short name.
+inline QList<QPair<QString, uint8_t *>> output_flags(laser_worker &w)
+{
+    return {{"cw", &w.cw_record.output_on},
+            {"dcdc", &w.dcdc_record.output_on},
+            {"power", &w.power_record.output_on},
+            {"ps_table", &w.ps_table_record.emission_on},
+            {"ps", &w.ps_record.emission_on},
+            {"ns_table", &w.ns_table_record.emission_on},
+            {"ns", &w.ns_record.emission_on}};
 }
 
 inline controller make(QWidget *page_widget, int32_t address = 5)
