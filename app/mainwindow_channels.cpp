@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QtDebug>
@@ -82,12 +83,36 @@ void MainWindow::apply_system_configuration()
         lasers[i]->channel_name = (ui->*channel_rows[i].name)->text();
     for (laser_object *channel : lasers)
         channel->laser_tab_button->setText(channel->channel_name);
+    QStringList kept_on;
     for (int i = 0; i < channel_total; ++i) {
-        const int32_t address = (ui->*channel_rows[i].address)->text().toInt(nullptr, 10);
+        QLineEdit *address_box = ui->*channel_rows[i].address;
+        const int32_t address = address_box->text().toInt(nullptr, 10);
         laser_object *channel = lasers[i];
+        if (address != channel->can_address && channel_output_on(i)) {
+            // Moved, the channel would forget a board whose output is on:
+            // the turn-off would miss it and the indicator lose it.
+            address_box->setText(QString::number(channel->can_address));
+            QString name = QStringLiteral("Channel %1").arg(i + 1);
+            if (!channel->channel_name.isEmpty())
+                name += QStringLiteral(" (%1)").arg(channel->channel_name);
+            kept_on << name + QStringLiteral(" is on: turn its output off before changing its CAN ID.");
+            continue;
+        }
         channel->can_address = address;
         channel->worker->set_records_address(address);
     }
+    if (kept_on.isEmpty())
+        return;
+    // After the callers' own steps (a connection, the parameters window's
+    // close), not in the middle of them.
+    const QString text = kept_on.join(QLatin1Char('\n'));
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+            QMessageBox box(QMessageBox::Warning, QStringLiteral("WARNING"), text, QMessageBox::Ok, this);
+            box.exec();
+        },
+        Qt::QueuedConnection);
 }
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)

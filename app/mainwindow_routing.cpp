@@ -38,6 +38,7 @@ void MainWindow::sl_device_heartbeat_timer()
         if (!w->heartbeat.load())
             w->device_type.store(-1);
         w->heartbeat.store(false);
+        channel->forget_unheard_outputs();
     }
 }
 

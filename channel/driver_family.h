@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "comm/laser_worker.h"
@@ -85,4 +86,37 @@ bool visit_ns(laser_worker &w, driver_family f, fn_t &&fn)
     else if (f == driver_family::ns)
         fn(w.ns_record);
     return f == driver_family::ns_table || f == driver_family::ns;
+}
+
+// The record family whose output flag a family's replies write: the two CW
+// families share theirs.
+inline driver_family flag_family(driver_family f)
+{
+    return f == driver_family::cw_precise ? driver_family::cw : f;
+}
+
+struct family_output_flag {
+    driver_family family;
+    uint8_t *flag;
+};
+
+// Every family's output flag in the worker's records.
+inline std::array<family_output_flag, 7> family_output_flags(laser_worker &w)
+{
+    return {{{driver_family::cw, &w.cw_record.output_on},
+             {driver_family::dcdc, &w.dcdc_record.output_on},
+             {driver_family::power, &w.power_record.output_on},
+             {driver_family::ps_table, &w.ps_table_record.emission_on},
+             {driver_family::ps, &w.ps_record.emission_on},
+             {driver_family::ns_table, &w.ns_table_record.emission_on},
+             {driver_family::ns, &w.ns_record.emission_on}}};
+}
+
+// The output flag of family f; none for the types without an output.
+inline uint8_t *output_flag_of(laser_worker &w, driver_family f)
+{
+    for (const family_output_flag &r : family_output_flags(w))
+        if (r.family == flag_family(f))
+            return r.flag;
+    return nullptr;
 }

@@ -147,10 +147,9 @@ public:
     // until then the record holds 0 V, which is no reading, and the page
     // must not warn of an output above 80 % of it.
     bool dcdc_input_voltage_read = false;
-    // The record family (a driver_family, the CW ones as one) of the last
-    // board that reported its type here, none before the first: a board of
-    // another family at the address clears the others' output flags.
-    int32_t last_board_family = 0;
+    // The record families (bits by driver_family, the CW ones as one) that
+    // type replies named since the last presence check.
+    uint32_t families_heard = 0;
     // Highest reachable rate (Hz) of the last refresh of this type-21 page;
     // -1 while the width gives none, so the next valid rate rebuilds.
     float ns_last_max_rate = 0.0f;
@@ -160,6 +159,10 @@ public:
     // Redraws the page for the board's driver type ("No device" otherwise).
     void view_update();
     void laser_volt_on_off(bool on);
+    // At the presence check: the output flags of the families that no type
+    // reply named since the last check are cleared when some type reply
+    // came; then the count starts again.
+    void forget_unheard_outputs();
 
 signals:
     void show_conf_dialog_signal(int idx);

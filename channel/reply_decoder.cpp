@@ -295,34 +295,10 @@ void arm_markers(laser_object &ch, laser_worker &w, int32_t type)
     }
 }
 
-// The record whose output flag a type's replies write; the two CW families
-// share theirs.
-driver_family flag_family(int32_t type)
+// A record family's bit in laser_object::families_heard.
+uint32_t family_bit(driver_family f)
 {
-    const driver_family f = family_of(type);
-    return f == driver_family::cw_precise ? driver_family::cw : f;
-}
-
-// Another family's board now answers at this address: what the records of
-// the other families say of an output is about a board that is gone.
-void clear_other_output_flags(laser_worker &w, driver_family kept)
-{
-    struct flag_row {
-        driver_family family;
-        uint8_t *flag;
-    };
-    const flag_row rows[] = {
-        {driver_family::cw, &w.cw_record.output_on},
-        {driver_family::dcdc, &w.dcdc_record.output_on},
-        {driver_family::power, &w.power_record.output_on},
-        {driver_family::ps_table, &w.ps_table_record.emission_on},
-        {driver_family::ps, &w.ps_record.emission_on},
-        {driver_family::ns_table, &w.ns_table_record.emission_on},
-        {driver_family::ns, &w.ns_record.emission_on},
-    };
-    for (const flag_row &r : rows)
-        if (r.family != kept)
-            *r.flag = 0;
+    return 1u << uint32_t(f);
 }
 
 } // namespace
@@ -362,16 +338,7 @@ void laser_object::handle_rx_can_message(const serial_message_struct *msg)
 
     if (code == cmd_get_device_type) {
         const int32_t reported = reply_byte(m);
-        // Against the last family a board reported here, not the type now
-        // (-1 after a silence): a board back with its own family keeps
-        // every flag.
-        const driver_family reported_family = flag_family(reported);
-        if (reported_family != driver_family::none) {
-            if (last_board_family != int32_t(driver_family::none) &&
-                last_board_family != int32_t(reported_family))
-                clear_other_output_flags(w, reported_family);
-            last_board_family = int32_t(reported_family);
-        }
+        families_heard |= family_bit(flag_family(family_of(reported)));
         if (reported != type) {
             w.type_changed = true;
             w.cw_record.new_units = 0;
@@ -403,4 +370,18 @@ void laser_object::handle_rx_can_message(const serial_message_struct *msg)
     // Any mode reply, whatever the type, counts as the mode's first reading.
     if (code == cmd_get_mode && first_read_mode == 1)
         first_read_mode = 2;
+}
+
+void laser_object::forget_unheard_outputs()
+{
+    // Type replies came and none named a family whose flag is set: another
+    // board answers at the address, and that family's board was not heard.
+    // A silent channel keeps every flag, so a board lost from view is still
+    // sent its off command; two boards that share an address keep both.
+    if (families_heard != 0) {
+        for (const family_output_flag &r : family_output_flags(*worker))
+            if ((families_heard & family_bit(r.family)) == 0)
+                *r.flag = 0;
+    }
+    families_heard = 0;
 }

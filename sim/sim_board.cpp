@@ -241,7 +241,7 @@ bool sim_board::handle_frame(const uint8_t data[8], uint8_t reply[8])
         // A request carries no value.
         if (data[4] || data[5] || data[6] || data[7])
             ++bad_frames;
-        if (silent)
+        if (silent || (answer_turn >= 0 && counts[0xD0] % 2 != answer_turn))
             return false;
         const reply_rule r = rule_locked(code);
         if (r.kind == kind_none)
@@ -408,6 +408,12 @@ void sim_board::set_silent(bool s)
 {
     QMutexLocker lock(&mutex);
     silent = s;
+}
+
+void sim_board::set_answer_turn(int turn)
+{
+    QMutexLocker lock(&mutex);
+    answer_turn = turn;
 }
 
 bool sim_board::set_old_units(bool o)

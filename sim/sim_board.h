@@ -77,6 +77,10 @@ public:
 
     // Test faults.
     void set_silent(bool silent);                   // answers nothing at all
+    // One of two boards that share an address and win the bus in turn: it
+    // answers only in the poll passes (each opened by a device-type
+    // request) whose count is odd (turn 1) or even (turn 0); -1 always.
+    void set_answer_turn(int turn);
     void set_faults(uint8_t fault_byte);            // reported by 0xB0
     void set_raw_override(uint8_t read_code, int32_t raw); // e.g. out-of-range values
     void clear_raw_overrides();
@@ -120,6 +124,7 @@ private:
     std::map<uint8_t, int> counts;
     std::map<uint8_t, int32_t> last_sets;
     bool silent = false;
+    int answer_turn = -1;
     bool old = false;
     bool is_live = false;
     double temperature_read = 0; // live boards only

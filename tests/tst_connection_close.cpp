@@ -92,7 +92,8 @@ private slots:
     void disconnected_program_asks_nothing();
     void disconnect_asks_too();
     void end_of_the_program();
-    void lost_board_is_sent_its_off_command();
+    void board_out_of_view_is_sent_its_off_command_data();
+    void board_out_of_view_is_sent_its_off_command();
     void disconnect_drains_a_slow_line_data();
     void disconnect_drains_a_slow_line();
     void line_lost_during_the_turn_off_data();
@@ -215,23 +216,65 @@ void tst_connection_close::end_of_the_program()
     w.reset();
 }
 
-// A loose cable: the board still hears its frames but is not heard, the
-// presence check marks it "No device", and its output flag still says on.
-void tst_connection_close::lost_board_is_sent_its_off_command()
+// A CW board whose output is on, and that its channel no longer hears as
+// before: a loose cable (the board hears its frames but is not heard, and is
+// marked "No device"), a board of another family sharing its address and
+// answering in turn, or its channel's CAN ID changed on the Settings page
+// (refused while on, with a box). Its flag still says on, and quit answered
+// Yes sends it its off command before the adapter's close.
+void tst_connection_close::board_out_of_view_is_sent_its_off_command_data()
 {
+    QTest::addColumn<QString>("change");
+    QTest::newRow("lost from view") << "silent";
+    QTest::newRow("two families at one address") << "shared";
+    QTest::newRow("CAN ID changed to a free address") << "4";
+    QTest::newRow("CAN ID changed to another board's") << "7";
+}
+
+void tst_connection_close::board_out_of_view_is_sent_its_off_command()
+{
+    QFETCH(QString, change);
+    const bool shared = change == "shared";
     settings_folder folder;
     bench_line bench;
     sim_board &cw = bench.add_board(8, 5);
     cw.set_value(0x90, 1);
+    // Sharing address 5 with its emission on, or an idle board at 7.
+    sim_board &other = shared ? bench.add_board(7, 5) : bench.add_board(16, 7);
+    if (shared) {
+        other.set_value(0xA2, 1);
+        cw.set_answer_turn(1);
+        other.set_answer_turn(0);
+    }
     bench.start();
     offer_ports({bench.path()});
-    write_bench_settings({{1, 5}}, bench.path(), false);
+    write_bench_settings({{1, 5}, {2, 7}}, bench.path(), false);
+    write_bench_names({QStringLiteral("seed")});
     auto w = std::make_unique<MainWindow>();
     w->show();
     w->ui->connect_button_2->click();
-    QTRY_VERIFY_WITH_TIMEOUT(w->channel_output_on(0), 30000);
-    cw.set_silent(true);
-    QTRY_COMPARE_WITH_TIMEOUT(w->lasers[0]->worker->device_type.load(), -1, 20000);
+    const laser_worker *worker = w->lasers[0]->worker;
+    const auto both_on = [&] { return worker->cw_record.output_on && (!shared || worker->ps_table_record.emission_on); };
+    QTRY_VERIFY_WITH_TIMEOUT(both_on(), 30000);
+    if (change == "silent") {
+        cw.set_silent(true);
+        QTRY_COMPARE_WITH_TIMEOUT(worker->device_type.load(), -1, 20000);
+    } else if (shared) {
+        QSignalSpy check(w->heartbeat_timer, &QTimer::timeout);
+        QVERIFY(check.wait(10000));
+        QVERIFY(both_on());
+    } else {
+        w->ui->addr->setText(change);
+        modal_answer box{QMessageBox::Ok};
+        w->ui->main_menu_butt->click();
+        QTRY_COMPARE_WITH_TIMEOUT(box.boxes, 1, 10000);
+        QCOMPARE(box.title, QStringLiteral("WARNING"));
+        QCOMPARE(box.text, QStringLiteral("Channel 1 (seed) is on: turn its output off before changing its CAN ID."));
+        QCOMPARE(w->ui->addr->text(), QStringLiteral("5"));
+        QCOMPARE(w->lasers[0]->can_address, 5);
+        QCOMPARE(w->lasers[1]->can_address, 7);
+        QTRY_COMPARE_WITH_TIMEOUT(w->ui->emitting_label->text(), QStringLiteral("Emission: ON"), 10000);
+    }
     QVERIFY(w->channel_output_on(0));
     {
         modal_answer box{QMessageBox::Yes};
@@ -241,8 +284,15 @@ void tst_connection_close::lost_board_is_sent_its_off_command()
     w->end_threads();
     QTRY_VERIFY_WITH_TIMEOUT(bench.lines().endsWith("C\r"), 20000);
     const QByteArrayList lines = bench.lines();
-    QVERIFY2(off_lines_before(lines, lines.size() - 1, 5) >= 3, "no off command for the board marked lost");
+    int emission_offs = 0;
+    for (int i = 0; i < lines.size() - 1; ++i)
+        emission_offs += is_off_line(lines[i], 5) && lines[i].mid(5, 2) == "22";
+    QVERIFY2(off_lines_before(lines, lines.size() - 1, 5) - emission_offs >= 3, "no output off for the CW board");
     QCOMPARE(cw.value(0x90), 0.0);
+    if (shared) {
+        QVERIFY2(emission_offs >= 3, "no emission off for the board sharing the address");
+        QCOMPARE(other.value(0xA2), 0.0);
+    }
     w.reset();
 }
 

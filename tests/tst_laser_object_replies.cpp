@@ -133,48 +133,49 @@ private slots:
         QCOMPARE(armed, records);
     }
 
-    // A board of another family at the channel's address: the output flags
-    // of the other families' records are cleared; a lost mark (-1) or a
-    // type without a record in between changes nothing, and a board that
-    // comes back with its own family keeps every flag.
-    void board_of_another_family_clears_the_other_flags_data()
+    // The output flags of a family that no type reply named while others
+    // did are cleared at the presence check; a silent channel keeps every
+    // flag, and two families answering at one address keep both.
+    void unheard_family_loses_its_flag_at_the_check_data()
     {
-        QTest::addColumn<int>("first");        // 0: nothing reported before
-        QTest::addColumn<QList<int>>("steps"); // -1: marked lost, else a reported type
+        QTest::addColumn<int>("first");
+        QTest::addColumn<QList<int>>("steps"); // 0: a presence check, else a reported type
         QTest::addColumn<QStringList>("kept");
         const QStringList all{"cw", "dcdc", "power", "ps_table", "ps", "ns_table", "ns"};
-        QTest::newRow("PS replaced by CW") << 20 << QList<int>{8} << QStringList{"cw"};
-        QTest::newRow("PS lost, then CW") << 20 << QList<int>{-1, 8} << QStringList{"cw"};
-        QTest::newRow("CW lost, back as CW") << 8 << QList<int>{-1, 8} << all;
-        QTest::newRow("CW to Precision CW: one record") << 8 << QList<int>{10} << all;
-        QTest::newRow("14 to 15: one record") << 14 << QList<int>{15} << all;
-        QTest::newRow("11 to 16: one record") << 11 << QList<int>{16} << all;
-        QTest::newRow("6 to 13: one record") << 6 << QList<int>{13} << all;
-        QTest::newRow("CW replaced by DC/DC") << 8 << QList<int>{16} << QStringList{"dcdc"};
-        QTest::newRow("DC/DC replaced by power") << 11 << QList<int>{18} << QStringList{"power"};
-        QTest::newRow("PS table replaced by PS") << 7 << QList<int>{20} << QStringList{"ps"};
-        QTest::newRow("NS replaced by NS table") << 21 << QList<int>{6} << QStringList{"ns_table"};
-        QTest::newRow("NS table replaced by NS") << 13 << QList<int>{21} << QStringList{"ns"};
-        QTest::newRow("unknown type in between, same family") << 20 << QList<int>{9, 20} << all;
-        QTest::newRow("unknown type in between, then CW") << 20 << QList<int>{9, -1, 8} << QStringList{"cw"};
-        QTest::newRow("first report keeps the flags") << 0 << QList<int>{18} << all;
+        QTest::newRow("CW replaced by DC/DC, no check yet") << 8 << QList<int>{16} << all;
+        QTest::newRow("CW replaced by DC/DC, one check") << 8 << QList<int>{16, 0} << QStringList{"dcdc"};
+        QTest::newRow("PS replaced by CW, one check") << 20 << QList<int>{8, 0} << QStringList{"cw"};
+        QTest::newRow("silent: every flag kept") << 20 << QList<int>{0, 0} << all;
+        QTest::newRow("lost, then CW, one check") << 20 << QList<int>{0, 8, 0} << QStringList{"cw"};
+        QTest::newRow("8 and 10 share a record") << 8 << QList<int>{10, 0} << QStringList{"cw"};
+        QTest::newRow("NS table replaced by NS") << 13 << QList<int>{21, 0} << QStringList{"ns"};
+        QTest::newRow("CW and PS table at one address") << 8 << QList<int>{7, 8, 7, 0, 8, 7, 0}
+                                                        << QStringList{"cw", "ps_table"};
+        QTest::newRow("a type without a record answers") << 20 << QList<int>{9, 0} << QStringList{};
     }
 
-    void board_of_another_family_clears_the_other_flags()
+    void unheard_family_loses_its_flag_at_the_check()
     {
         QFETCH(int, first);
         QFETCH(QList<int>, steps);
         QFETCH(QStringList, kept);
         const auto ch = make(nullptr);
         laser_worker &w = *ch->worker;
-        if (first)
-            feed(*ch, 0xD0, first);
+        // What the main window's presence check does for the channel.
+        const auto check = [&] {
+            if (!w.heartbeat)
+                w.device_type = -1;
+            w.heartbeat = false;
+            ch->forget_unheard_outputs();
+        };
+        feed(*ch, 0xD0, first);
+        check();
         const QList<QPair<QString, uint8_t *>> named = output_flags(w);
         for (const auto &n : named)
             *n.second = 1;
         for (int step : steps) {
-            if (step < 0)
-                w.device_type = -1; // the presence check found the board silent
+            if (step == 0)
+                check();
             else
                 feed(*ch, 0xD0, step);
         }
