@@ -49,9 +49,17 @@ void laser_object::triple_send(const uint8_t *frame, uint32_t len)
     // This command's own frame, kept here: a send run inside one of the
     // waits replaces tx_data, and must not take over the repetitions left.
     const QByteArray own(reinterpret_cast<const char *>(frame), int(len));
+    // d0, the command code, stands in the two hex digits after "tIII8".
+    const uint32_t code = QByteArray::fromRawData(own.constData() + 5, 2).toUInt(nullptr, 16) & 0xFF;
+    uint32_t &sends_of_command = sends_by_code[code];
+    const uint32_t this_send = ++sends_of_command;
     ++commands_sent;
     tx_data = own;
     for (int i = 0; i < 3; ++i) {
+        // A newer send of the same command, run inside a wait, has the last
+        // word: repeating this older frame after it would undo it.
+        if (sends_of_command != this_send)
+            return;
         emit worker->thread_serial_write(own);
         serve_events_ms(1);
     }
@@ -265,34 +273,41 @@ void laser_object::fail_detail_butt_clicked()
     box.exec();
 }
 
+namespace {
+
+// The inputs whose Return sends a set command, and the send.
+struct return_route {
+    QDoubleSpinBox *laser_object::*spin;
+    void (laser_object::*send)();
+    // The inputs that only store: their set point is taken again from what
+    // the box shows (the number may have been left in a unit changed
+    // since). Those that send at once took their value when it changed, or
+    // were loaded with what the board holds.
+    bool takes_shown;
+};
+
+const return_route return_routes[] = {
+    {&laser_object::curr_spin, &laser_object::laser_current_butt_clicked, true},
+    {&laser_object::temp_spin, &laser_object::laser_temperature_butt_clicked, true},
+    {&laser_object::pulse_temp_spin, &laser_object::laser_temperature_butt_clicked, true},
+    {&laser_object::volt_spin, &laser_object::laser_voltage_butt_clicked, true},
+    {&laser_object::freq_spin, &laser_object::laser_frequency_butt_clicked, true},
+    {&laser_object::cw_freq_spin, &laser_object::laser_frequency_butt_clicked, true},
+    {&laser_object::dura_spin, &laser_object::laser_pulse_width_butt_clicked, false},
+    {&laser_object::cw_width_spin, &laser_object::laser_pulse_width_butt_clicked, true},
+    {&laser_object::pulse_gated_spin, &laser_object::laser_pulse_gated_butt_clicked, false},
+    {&laser_object::pulse_cutted_spin, &laser_object::laser_pulse_cutted_butt_clicked, false},
+};
+
+} // namespace
+
 void laser_object::sl_return_key_pressed_on_spinbox(QObject *watched)
 {
     // The main window also reports its watched combo boxes.
     if (!watched || !watched->inherits("QDoubleSpinBox"))
         return;
-    struct route {
-        QDoubleSpinBox *laser_object::*spin;
-        void (laser_object::*send)();
-        // The inputs that only store: their set point is taken again from
-        // what the box shows (the number may have been left in a unit
-        // changed since). Those that send at once took their value when it
-        // changed, or were loaded with what the board holds.
-        bool takes_shown;
-    };
-    static const route routes[] = {
-        {&laser_object::curr_spin, &laser_object::laser_current_butt_clicked, true},
-        {&laser_object::temp_spin, &laser_object::laser_temperature_butt_clicked, true},
-        {&laser_object::pulse_temp_spin, &laser_object::laser_temperature_butt_clicked, true},
-        {&laser_object::volt_spin, &laser_object::laser_voltage_butt_clicked, true},
-        {&laser_object::freq_spin, &laser_object::laser_frequency_butt_clicked, true},
-        {&laser_object::cw_freq_spin, &laser_object::laser_frequency_butt_clicked, true},
-        {&laser_object::dura_spin, &laser_object::laser_pulse_width_butt_clicked, false},
-        {&laser_object::cw_width_spin, &laser_object::laser_pulse_width_butt_clicked, true},
-        {&laser_object::pulse_gated_spin, &laser_object::laser_pulse_gated_butt_clicked, false},
-        {&laser_object::pulse_cutted_spin, &laser_object::laser_pulse_cutted_butt_clicked, false},
-    };
     // Every channel hears every Return: only this page's own inputs count.
-    for (const route &r : routes) {
+    for (const return_route &r : return_routes) {
         QDoubleSpinBox *spin = this->*r.spin;
         if (spin != watched)
             continue;
@@ -307,5 +322,16 @@ void laser_object::sl_return_key_pressed_on_spinbox(QObject *watched)
         if (commands_sent == before)
             (this->*r.send)();
         return;
+    }
+}
+
+void laser_object::finish_typed_entries()
+{
+    // A box whose text differs from its value's holds typing not yet taken
+    // (the inputs without keyboard tracking read it only when finished).
+    for (const return_route &r : return_routes) {
+        QDoubleSpinBox *spin = this->*r.spin;
+        if (spin && spin->cleanText() != spin->textFromValue(spin->value()))
+            sl_return_key_pressed_on_spinbox(spin);
     }
 }

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -209,6 +210,18 @@ private:
     // Commands sent so far: tells whether an input's own set-point slot
     // has already sent what it took.
     uint32_t commands_sent = 0;
+    // Sends begun so far, by command code (d0): a send that a newer send of
+    // the same command overtook inside its waits stops repeating its frame.
+    std::array<uint32_t, 256> sends_by_code{};
+    // The output switch: clicks so far, switch operations under way (a
+    // click can run inside another's waits), and the direction of the
+    // latest click, which the next click inside them reverses.
+    uint32_t switch_clicks = 0;
+    uint32_t switches_running = 0;
+    bool switch_turns_on = false;
+    // Every typed entry of the page that has not been finished (its text
+    // not yet taken) is finished as Return would finish it.
+    void finish_typed_entries();
     // Limits of the NS boards (channel/set_points.cpp): the rate about to
     // be sent held to the width the board holds, and a limited type-21
     // rate shown in freq_spin in its unit (returns the rate held, Hz).

@@ -14,53 +14,68 @@ void laser_object::laser_las_on_off_butt_clicked()
 {
     laser_worker &w = *worker;
     const driver_family family = family_of(w.device_type);
+    uint8_t *const flag = output_flag_of(w, family);
+    if (!flag)
+        return; // a type without an output
+    // The direction is settled at the click, before any wait: a click run
+    // inside the waits of one under way reverses that one's direction, not
+    // the flag, which a reply decoded meanwhile may have rewritten.
+    const bool switch_on = switches_running > 0 ? !switch_turns_on : *flag == 0;
+    switch_turns_on = switch_on;
+    const uint32_t click = ++switch_clicks;
+    struct under_way {
+        uint32_t &count;
+        explicit under_way(uint32_t &c) : count(c) { ++count; }
+        ~under_way() { --count; }
+    } running(switches_running);
+    // A later click, run inside one of this click's waits, has sent its
+    // own commands whole: this one sends nothing more, so the last frame
+    // for the output is that of the last click.
+    const auto overtaken = [&] { return click != switch_clicks; };
+
+    // The board is to run what the page shows before its output changes.
+    finish_typed_entries();
+    if (overtaken())
+        return;
     frame_buffer f;
-    // The flag is read once, here: the commands below serve events between
-    // their frames, and a reply or a second click decoded meanwhile must not
-    // turn a switch-off into a switch-on halfway through.
-    auto set_config_button = [this](bool switch_on) {
+    auto set_config_button = [this](bool on) {
         if (config_button)
-            config_button->setEnabled(!switch_on);
+            config_button->setEnabled(!on);
     };
     if (is_cw(family)) {
-        cw_data &r = w.cw_record;
-        const bool switch_on = r.output_on == 0;
         set_config_button(switch_on);
-        r.frame_set_output(switch_on ? 1 : 0, f.buf, &f.len);
-        r.output_on = switch_on ? 1 : 0;
+        w.cw_record.frame_set_output(switch_on ? 1 : 0, f.buf, &f.len);
     } else if (family == driver_family::dcdc || family == driver_family::power) {
-        auto switch_output = [&](auto &r) {
-            const bool switch_on = r.output_on == 0;
-            if (!switch_on) {
-                // The current goes to its lowest first (raised to the
-                // board's minimum by the current command).
-                if (curr_spin)
-                    curr_spin->setValue(0.0);
-                laser_current_butt_clicked();
-            }
-            set_config_button(switch_on);
-            r.frame_set_output(switch_on ? 1 : 0, f.buf, &f.len);
-            r.output_on = switch_on ? 1 : 0;
-        };
+        if (!switch_on) {
+            // The current goes to its lowest first (raised to the board's
+            // minimum by the current command).
+            if (curr_spin)
+                curr_spin->setValue(0.0);
+            laser_current_butt_clicked();
+            if (overtaken())
+                return;
+        }
+        set_config_button(switch_on);
         if (family == driver_family::dcdc)
-            switch_output(w.dcdc_record);
+            w.dcdc_record.frame_set_output(switch_on ? 1 : 0, f.buf, &f.len);
         else
-            switch_output(w.power_record);
+            w.power_record.frame_set_output(switch_on ? 1 : 0, f.buf, &f.len);
     } else {
-        visit_pulsed(w, family, [&](auto &r) {
-            const bool switch_on = r.emission_on == 0;
-            laser_frequency_butt_clicked();
-            if (switch_on) {
-                laser_volt_on_off(true);
-                laser_voltage_butt_clicked();
-            } else {
-                laser_volt_on_off(false);
-            }
-            set_config_button(switch_on);
-            r.frame_set_emission(switch_on ? 1 : 0, f.buf, &f.len);
-            r.emission_on = switch_on ? 1 : 0;
-        });
+        laser_frequency_butt_clicked();
+        if (overtaken())
+            return;
+        laser_volt_on_off(switch_on);
+        if (overtaken())
+            return;
+        if (switch_on) {
+            laser_voltage_butt_clicked();
+            if (overtaken())
+                return;
+        }
+        set_config_button(switch_on);
+        visit_pulsed(w, family, [&](auto &r) { r.frame_set_emission(switch_on ? 1 : 0, f.buf, &f.len); });
     }
+    *flag = switch_on ? 1 : 0;
     triple_send(f.buf, f.len);
 }
 

@@ -408,6 +408,17 @@ private slots:
             << 6 << 10 << 100.0
             << QStringList{"set pulse_cutted_spin 1", "|", "type pulse_cutted_spin 12", "return pulse_cutted_spin"}
             << tripled_all({data_of(0x35, 12)});
+        // An entry left unfinished goes out before output on, whether the
+        // switch is clicked (it takes no focus) or pressed without the mouse.
+        QTest::newRow("20 count typed, switch clicked")
+            << 20 << 10000 << 48.0 << QStringList{"set pulse_gated_spin 5", "|", "type pulse_gated_spin 7", "click"}
+            << tripled_all(QList<QByteArray>{data_of(0x34, 7), data_of(0x19, 10000)} + on_tail);
+        QTest::newRow("21 width typed, switch pressed")
+            << 21 << 10000 << 48.0 << QStringList{"set dura_spin 48", "|", "type dura_spin 150", "on"}
+            << tripled_all(QList<QByteArray>{data_of(0x23, 1500), data_of(0x19, 10000)} + on_tail);
+        QTest::newRow("21 count typed, switch clicked")
+            << 21 << 10000 << 48.0 << QStringList{"set pulse_cutted_spin 2", "|", "type pulse_cutted_spin 4", "click"}
+            << tripled_all(QList<QByteArray>{data_of(0x35, 4), data_of(0x19, 10000)} + on_tail);
     }
 
     void operator_entries()
@@ -419,7 +430,7 @@ private slots:
         QFETCH(QList<QByteArray>, expected);
         const controller ch = on_page(type);
         laser_worker &w = *ch->worker;
-        w.ns_record.voltage_set = w.ns_table_record.voltage_set = 0.0f;
+        w.ns_record.voltage_set = w.ns_table_record.voltage_set = w.ps_record.voltage_set = 0.0f;
         w.ns_record.frequency_target = w.ns_table_record.frequency_target = 1;
         ch->freq_combo->clear();
         for (const int32_t *f = w.ns_table_record.freq_table; *f != -1; ++f)
@@ -467,6 +478,8 @@ private slots:
                 feed(*ch, uint8_t(p[1].toInt(nullptr, 16)), p[2].toInt());
             } else if (p[0] == "on") {
                 ch->ps_ns_on_off_butt->click();
+            } else if (p[0] == "click") {
+                QTest::mouseClick(ch->ps_ns_on_off_butt, Qt::LeftButton);
             } else if (p[0] == "shows") {
                 const QString shown = spin ? spin->text() : combo->currentText();
                 QVERIFY2(shown == p[2], qPrintable(step + QStringLiteral(": shows ") + shown));

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QThread>
 #include <QTimer>
 #include <QtTest>
 
@@ -14,6 +15,7 @@
 #include "app/mainwindow.h"
 #include "app/resources.h"
 #include "channel/laser_object.h"
+#include "comm/laser_worker.h"
 #include "forms/mainwindow_form.h"
 #include "params/laser_params.h"
 #include "support/bench_settings.h"
@@ -286,20 +288,59 @@ QString operator_bench::set_point(int ch, const QString &prepare, const QString 
     return off;
 }
 
-QString operator_bench::output_follows(int ch)
+QString operator_bench::output_follows(int ch, int clicks)
 {
     Ui_MainWindow *ui = window->ui;
     const auto indicator = [ui](bool on) {
         return ui->emitting_label->text() == (on ? QLatin1String("Emission: ON") : QLatin1String("Emission: OFF")) &&
                ui->emit_on->isHidden() != on && ui->emit_off->isHidden() == on;
     };
+    const auto indicator_shows = [&](bool on) {
+        if (wait_for([&] { return indicator(on); }))
+            return QString();
+        return describe(ch) + QStringLiteral(": output %1, status strip reads \"%2\"")
+                                  .arg(on ? QLatin1String("on") : QLatin1String("off"), ui->emitting_label->text());
+    };
+    if (clicks > 1) {
+        const int type = type_of(ch);
+        const uint8_t set_code = output_code(type) & 0x7F;
+        QString error = switch_output(ch, false);
+        // The page's output frames: the worker's own thread sends only requests.
+        QObject scope;
+        int sent = 0;
+        QObject::connect(
+            channel(ch)->worker, &laser_worker::thread_serial_write, &scope,
+            [&](const QByteArray &frame) {
+                if (QThread::currentThread() == scope.thread() && frame.mid(5, 2).toInt(nullptr, 16) == set_code)
+                    ++sent;
+            },
+            Qt::DirectConnection);
+        const int before = board(ch).received(set_code);
+        auto *button = widget<QPushButton>(ch, on_off_button_name(type));
+        for (int k = 1; k < clicks && error.isEmpty(); ++k)
+            QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);
+        if (error.isEmpty())
+            button->click();
+        if (error.isEmpty() && !wait_for([&] { return board(ch).received(set_code) == before + sent; }))
+            error = describe(ch) + QStringLiteral(": %1 output frames sent, %2 received")
+                                       .arg(sent)
+                                       .arg(board(ch).received(set_code) - before);
+        const bool on = clicks % 2 == 1;
+        if (error.isEmpty())
+            error = board_holds(ch, output_code(type), on ? 1 : 0);
+        if (error.isEmpty())
+            error = page_shows(ch, state_label_name(type), on ? QStringLiteral("ON") : QStringLiteral("OFF"));
+        if (error.isEmpty())
+            error = indicator_shows(on);
+        const QString off = switch_output(ch, false);
+        return error.isEmpty() ? off : error + QStringLiteral(" after %1 quick clicks").arg(clicks);
+    }
     for (const bool on : {true, false}) {
-        const QString step = switch_output(ch, on);
+        QString step = switch_output(ch, on);
+        if (step.isEmpty())
+            step = indicator_shows(on);
         if (!step.isEmpty())
             return step;
-        if (!wait_for([&] { return indicator(on); }))
-            return describe(ch) + QStringLiteral(": output %1, status strip reads \"%2\"")
-                                      .arg(on ? QLatin1String("on") : QLatin1String("off"), ui->emitting_label->text());
     }
     return QString();
 }

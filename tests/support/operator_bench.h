@@ -89,8 +89,11 @@ public:
     QString set_point(int ch, const QString &prepare, const QString &input, const QString &entry, uint8_t read_code,
                       double held, const QString &label, const QString &text);
     // The output scenario: on and off by the page's button; the board, the
-    // page's state label and the window's emission indicator follow.
-    QString output_follows(int ch);
+    // page's state label and the window's emission indicator follow. With
+    // more clicks, from off, each queued to arrive inside the waits of the
+    // one before: the last output frame on the line is the last click's, and
+    // board, label and indicator end on (odd) or off (even).
+    QString output_follows(int ch, int clicks = 1);
 
     const QList<int> types;
     settings_folder folder;

@@ -40,14 +40,23 @@ void family_suite::set_point()
 void family_suite::output_follows_its_switch_data()
 {
     QTest::addColumn<int>("type");
+    QTest::addColumn<int>("clicks");
     for (int ch = 1; ch <= b->channels(); ++ch)
-        QTest::newRow(qPrintable(QString::number(b->type_of(ch)))) << b->type_of(ch);
+        QTest::newRow(qPrintable(QString::number(b->type_of(ch)))) << b->type_of(ch) << 1;
+    // Clicks that each arrive inside the waits of the one before.
+    for (int type : {8, 7}) {
+        if (b->types.contains(type)) {
+            QTest::addRow("%d, two quick clicks", type) << type << 2;
+            QTest::addRow("%d, three quick clicks", type) << type << 3;
+        }
+    }
 }
 
 void family_suite::output_follows_its_switch()
 {
     QFETCH(int, type);
+    QFETCH(int, clicks);
     QVERIFY(b->ready());
-    const QString error = b->output_follows(b->channel_of(type));
+    const QString error = b->output_follows(b->channel_of(type), clicks);
     QVERIFY2(error.isEmpty(), qPrintable(error));
 }
