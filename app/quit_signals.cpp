@@ -16,6 +16,11 @@ namespace {
 // [0] written by the handler, [1] read in the GUI thread.
 int signal_fds[2] = {-1, -1};
 constexpr int handled_signals[] = {SIGTERM, SIGINT, SIGHUP};
+constexpr int handled_count = int(sizeof handled_signals / sizeof handled_signals[0]);
+// What each signal did before the handler took it over; the handler is
+// installed only where `taken` is set.
+struct sigaction earlier[handled_count];
+bool taken[handled_count] = {};
 
 extern "C" void on_quit_signal(int)
 {
@@ -31,7 +36,7 @@ extern "C" void on_quit_signal(int)
 quit_signals::quit_signals(MainWindow *w) : window(w)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signal_fds) != 0) {
-        qWarning("quit signals: no socket pair, the signals keep their default action");
+        qWarning("quit signals: no socket pair, the signals keep their earlier action");
         signal_fds[0] = signal_fds[1] = -1;
         return;
     }
@@ -44,16 +49,28 @@ quit_signals::quit_signals(MainWindow *w) : window(w)
     action.sa_handler = on_quit_signal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int s : handled_signals)
-        ::sigaction(s, &action, nullptr);
+    for (int i = 0; i < handled_count; ++i) {
+        // Whoever started the program ignored this one (nohup, a script's
+        // background job): a hang-up or a Ctrl-C meant for others must not
+        // stop the polling, so it stays ignored.
+        if (::sigaction(handled_signals[i], nullptr, &earlier[i]) != 0 ||
+            (!(earlier[i].sa_flags & SA_SIGINFO) && earlier[i].sa_handler == SIG_IGN))
+            continue;
+        taken[i] = ::sigaction(handled_signals[i], &action, &earlier[i]) == 0;
+    }
 }
 
 quit_signals::~quit_signals()
 {
     if (signal_fds[1] < 0)
         return;
-    for (int s : handled_signals)
-        ::signal(s, SIG_DFL);
+    // Back to what each did before, not to the default: whoever embeds or
+    // started the program may have had a handler of its own there.
+    for (int i = 0; i < handled_count; ++i) {
+        if (taken[i])
+            ::sigaction(handled_signals[i], &earlier[i], nullptr);
+        taken[i] = false;
+    }
     delete notifier;
     notifier = nullptr;
     ::close(signal_fds[0]);

@@ -8,7 +8,9 @@ class QSocketNotifier;
 // SIGTERM, SIGINT and SIGHUP end the program through its orderly close
 // instead of killing it: settings written, workers joined, queued frames
 // written out and "C" sent. Nobody is there to answer, so the turn-off
-// question is not asked and no output is touched.
+// question is not asked and no output is touched. A signal that was
+// ignored when the program started (nohup, a script's background job) stays
+// ignored; on destruction each signal gets back what it did before.
 //
 // A signal handler may do next to nothing safely: it writes one byte to a
 // socket pair, and a notifier on the other end runs the close in the GUI

@@ -3,11 +3,20 @@
 //  - waiting for a port that is not there, auto-connection on (target under
 //    0.5 % of one core) and off;
 //  - polling ten boards of every family on the simulated bench, the pages
-//    folded as the window starts (target: at most 1.5 times the floor, at
-//    most 2 voluntary wake-ups and 7 system calls per frame sent).
-// The floor is measured in the same run: ten bare threads sleeping in the
-// workers' pattern (13 gaps of 15 ms, then 300 ms), which is what the
-// design's ten polling threads cost by themselves.
+//    folded as the window starts (target: at most 1.5 times the design
+//    floor).
+// Two floors are measured in the same run, in turn with the program:
+//  - the design floor, this executable started as a process of its own that
+//    makes the hops the design requires and nothing else: ten worker threads
+//    that send the frames the program's workers send (captured from them),
+//    15 ms apart and 300 ms after each pass, each frame a queued signal to
+//    one object on a serial thread, which writes it to the same bench and
+//    cuts the replies into frames (the program's receiver), each reply a
+//    queued signal to a slot on the GUI thread of a QApplication that runs a
+//    500 ms and a 4000 ms timer. Its figures stand next to the program's,
+//    thread by thread and per frame sent;
+//  - ten bare threads sleeping in the workers' pattern (13 gaps of 15 ms,
+//    then 300 ms): what ten sleeping threads cost by themselves.
 //
 // CPU comes from each thread's schedstat (nanoseconds on the CPU), wake-ups
 // from its voluntary context switches, system calls from a window of strace
@@ -26,8 +35,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QSerialPort>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <atomic>
@@ -35,6 +46,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <pthread.h>
 #include <sys/syscall.h>
 #include <thread>
@@ -42,6 +54,8 @@
 #include <vector>
 
 #include "app/resources.h"
+#include "comm/laser_worker.h"
+#include "comm/slcan_receiver.h"
 #include "support/bench_figures.h"
 #include "support/bench_line.h"
 #include "support/bench_settings.h"
@@ -57,6 +71,179 @@ constexpr int floor_threads = 10;
 constexpr int floor_gaps = 13;
 constexpr int floor_gap_ms = 15;
 constexpr int floor_rest_ms = 300;
+
+// Started with this variable naming the bench's port, the executable is the
+// design floor.
+const char design_floor_mode[] = "LUMATREX_DESIGN_FLOOR_PORT";
+const char design_floor_ready[] = "design floor polling";
+
+bool is_device_type_request(const QByteArray &line)
+{
+    return line.startsWith('t') && line.mid(5, 2) == "D0";
+}
+
+// One main pass of each of the ten boards, as the program's workers send it:
+// a worker per board with the board's type and address reported, its frames
+// taken as it emits them, from its first device-type request to its second.
+std::vector<QList<QByteArray>> worker_passes()
+{
+    struct taken_pass
+    {
+        QList<QByteArray> frames;
+        bool whole = false;
+    };
+    std::vector<taken_pass> passes(10);
+    std::mutex taking;
+    std::vector<std::unique_ptr<laser_worker>> workers;
+    for (int i = 0; i < 10; ++i) {
+        auto w = std::make_unique<laser_worker>();
+        w->set_records_address(i + 1);
+        w->device_type = board_types[i];
+        w->main_poll = true;
+        taken_pass &p = passes[size_t(i)];
+        // Direct: called on the worker's thread as it emits. A pass starts
+        // with the device-type request.
+        QObject::connect(w.get(), &laser_worker::thread_serial_write, [&p, &taking](const QByteArray &frame) {
+            std::lock_guard<std::mutex> lock(taking);
+            if (!p.whole && is_device_type_request(frame) && !p.frames.isEmpty())
+                p.whole = true;
+            else if (!p.whole)
+                p.frames << frame;
+        });
+        w->start_polling();
+        workers.push_back(std::move(w));
+    }
+    QElapsedTimer waited;
+    waited.start();
+    for (bool all = false; !all && waited.elapsed() < 20000; QThread::msleep(50)) {
+        std::lock_guard<std::mutex> lock(taking);
+        all = std::all_of(passes.begin(), passes.end(), [](const taken_pass &p) { return p.whole; });
+    }
+    workers.clear(); // each stopped and joined
+    std::vector<QList<QByteArray>> frames;
+    for (const taken_pass &p : passes)
+        frames.push_back(p.frames);
+    return frames;
+}
+
+// The design floor's polling thread: the pass it is given, frame by frame
+// 15 ms apart, then 300 ms of sleep.
+class floor_worker : public QThread
+{
+    Q_OBJECT
+public:
+    explicit floor_worker(const QList<QByteArray> &frames) : pass(frames) {}
+
+signals:
+    void frame(QByteArray data);
+
+protected:
+    void run() override
+    {
+        for (;;) {
+            for (const QByteArray &f : pass) {
+                emit frame(f);
+                msleep(laser_worker::frame_gap_ms);
+            }
+            msleep(laser_worker::pass_sleep_ms);
+        }
+    }
+
+private:
+    const QList<QByteArray> pass;
+};
+
+// The design floor's serial link: one write per frame straight to the
+// device while nothing waits in the port (through the port behind what
+// waits otherwise), the replies cut by the program's own receiver.
+class floor_link : public QObject
+{
+    Q_OBJECT
+public:
+    QSerialPort port; // no parent: moved to the serial thread by itself
+
+    void open(const QString &path)
+    {
+        port.setPortName(path);
+        port.setBaudRate(115200);
+        if (!port.open(QIODevice::ReadWrite))
+            return;
+        connect(&port, &QSerialPort::readyRead, this, &floor_link::read);
+        // The bench's adapter takes frames once its CAN channel is open.
+        for (const char *text : {"S6\r", "O\r"}) {
+            port.write(text);
+            port.waitForBytesWritten(1000);
+        }
+        std::printf("%s\n", design_floor_ready);
+        std::fflush(stdout);
+    }
+
+    void write(QByteArray data)
+    {
+        if (port.bytesToWrite() == 0) {
+            const ssize_t n = ::write(int(port.handle()), data.constData(), size_t(data.size()));
+            if (n == ssize_t(data.size()))
+                return;
+            if (n > 0)
+                data.remove(0, int(n));
+        }
+        port.write(data);
+    }
+
+signals:
+    void frame_received(serial_message_struct m);
+
+private:
+    void read()
+    {
+        rx.rx_buffer.append(port.readAll());
+        slcan_receiver::parse(rx.rx_buffer, rx.rx_message,
+                              [this](const serial_message_struct &m) { emit frame_received(m); });
+    }
+
+    slcan_receiver rx;
+};
+
+// The design floor's GUI end: takes every reply, keeps two timers.
+class floor_window : public QObject
+{
+    Q_OBJECT
+public:
+    void take(serial_message_struct m) { ++taken[m.data[1] & 0xFF]; }
+
+    long taken[256] = {};
+};
+
+int run_design_floor(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    register_serial_types();
+    const std::vector<QList<QByteArray>> passes = worker_passes();
+    floor_window window;
+    QTimer view, presence;
+    QObject::connect(&view, &QTimer::timeout, &window, [] {});
+    QObject::connect(&presence, &QTimer::timeout, &window, [] {});
+    view.start(500);
+    presence.start(4000);
+
+    QThread serial_thread;
+    auto *link = new floor_link;
+    link->moveToThread(&serial_thread);
+    link->port.moveToThread(&serial_thread);
+    QObject::connect(link, &floor_link::frame_received, &window, &floor_window::take);
+    serial_thread.start();
+    const QString path = qEnvironmentVariable(design_floor_mode);
+    QMetaObject::invokeMethod(link, [link, path] { link->open(path); });
+
+    std::vector<std::unique_ptr<floor_worker>> workers;
+    for (const QList<QByteArray> &pass : passes) {
+        workers.push_back(std::make_unique<floor_worker>(pass));
+        QObject::connect(workers.back().get(), &floor_worker::frame, link, &floor_link::write);
+        workers.back()->start();
+    }
+    // Ended by SIGTERM, as the program is.
+    return app.exec();
+}
 
 // What one thread has used so far.
 struct thread_use
@@ -112,7 +299,7 @@ group group_of(qint64 pid, qint64 tid, const QByteArray &name)
 {
     if (tid == pid)
         return gui;
-    if (name == "laser_worker")
+    if (name == "laser_worker" || name == "floor_worker")
         return workers;
     if (name == "QThread")
         return serial;
@@ -218,18 +405,31 @@ struct sample
     double wall_s = 0;
     use_by_group use;
     long frames = 0; // sent to the bench in the CPU window
+    double frames_per_pass = 0; // of the ten boards, from the passes whole in the CPU window
     bool traced = false;
     use_by_group traced_use;
     long traced_frames = 0;
 };
 
-sample measure(const QString &program_path, state s, int seconds)
+// The program at `program_path` in state `s`; with `design_floor`, this
+// executable as the design floor against the same bench.
+sample measure(const QString &program_path, state s, int seconds, bool design_floor = false)
 {
     sample r;
     QTemporaryDir folder;
     const QString previous = QDir::currentPath();
     QDir::setCurrent(folder.path());
     std::atomic<long> frames{0};
+    // Board by board, the frames of the passes the CPU window holds whole:
+    // a pass runs from one device-type request to the next.
+    struct board_passes
+    {
+        std::atomic<long> frames{0};
+        std::atomic<long> passes{0};
+        long since = -1; // the adapter's thread only: frames of the pass under way
+    };
+    std::vector<board_passes> boards(256);
+    std::atomic<bool> in_window{false};
     bench_line bench;
     QList<QPair<int, int>> channels;
     for (int i = 0; i < 10; ++i) {
@@ -238,9 +438,20 @@ sample measure(const QString &program_path, state s, int seconds)
     }
     QObject::connect(
         bench.adapter(), &slcan_adapter::line_received, bench.adapter(),
-        [&frames](const QByteArray &l) {
-            if (l.startsWith('t'))
-                ++frames;
+        [&frames, &boards, &in_window](const QByteArray &l) {
+            if (!l.startsWith('t'))
+                return;
+            ++frames;
+            board_passes &b = boards[size_t(l.mid(1, 3).toInt(nullptr, 16) & 0xFF)];
+            if (is_device_type_request(l)) {
+                if (b.since > 0 && in_window) {
+                    b.frames += b.since;
+                    ++b.passes;
+                }
+                b.since = in_window ? 0 : -1;
+            }
+            if (b.since >= 0)
+                ++b.since;
         },
         Qt::DirectConnection);
     QString port;
@@ -254,9 +465,25 @@ sample measure(const QString &program_path, state s, int seconds)
     QDir::setCurrent(previous);
 
     QProcess program;
-    start_on_bench(program, program_path, port, folder.path());
+    if (design_floor)
+        start_on_bench(program, QCoreApplication::applicationFilePath(), port, folder.path(),
+                       {{QLatin1String(design_floor_mode), port}});
+    else
+        start_on_bench(program, program_path, port, folder.path());
     QByteArray log;
-    if (s == polling) {
+    if (design_floor) {
+        const bool ready = QTest::qWaitFor(
+            [&] {
+                log += program.readAll();
+                return log.contains(design_floor_ready);
+            },
+            30000);
+        if (!ready) {
+            std::fprintf(stderr, "bench_program_cpu: the design floor did not start polling\n%s", log.constData());
+            return r;
+        }
+        QTest::qWait(4000); // as for the program
+    } else if (s == polling) {
         if (!wait_port_open(program, &log)) {
             std::fprintf(stderr, "bench_program_cpu: %s did not connect\n%s", qPrintable(program_path),
                          log.constData());
@@ -272,12 +499,16 @@ sample measure(const QString &program_path, state s, int seconds)
     program.readAll();
     const auto t0 = read_threads(pid);
     const long frames0 = frames;
+    in_window = true;
     QElapsedTimer wall;
     wall.start();
     QTest::qWait(seconds * 1000);
     const auto t1 = read_threads(pid);
     r.wall_s = wall.nsecsElapsed() / 1e9;
     r.frames = frames - frames0;
+    in_window = false;
+    for (const board_passes &b : boards)
+        r.frames_per_pass += b.passes > 0 ? double(b.frames) / double(b.passes) : 0;
     r.use = difference(pid, t0, t1);
     program.readAll(); // its debug log must not fill the pipe
     const long traced0 = frames;
@@ -352,14 +583,54 @@ double median_of(const std::vector<sample> &v, F f)
     return median(x);
 }
 
-void print_state(const char *label, state st, const std::vector<sample> &v, double floor_percent)
+// Per frame sent: CPU in microseconds, voluntary wake-ups, system calls;
+// of one thread group, or of all with `g` = group_count.
+double cpu_us_per_frame(const sample &s, int g)
+{
+    return 1000.0 * (g < group_count ? s.use.cpu_ms[g] : s.use.total_cpu_ms()) / std::max(1L, s.frames);
+}
+double wakeups_per_frame(const sample &s, int g)
+{
+    return double(g < group_count ? s.use.voluntary[g] : s.use.total_voluntary()) / std::max(1L, s.frames);
+}
+double syscalls_per_frame(const sample &s, int g)
+{
+    return double(g < group_count ? s.traced_use.syscalls[g] : s.traced_use.total_syscalls()) /
+           std::max(1L, s.traced_frames);
+}
+
+bool all_traced(const std::vector<sample> &v)
+{
+    return std::all_of(v.begin(), v.end(), [](const sample &s) { return !s.ok || s.traced; });
+}
+
+// The frames on the line: per second, per pass of the ten boards, and the
+// bytes a second they make, with the baud rate below which a line of 8
+// data bits, no parity and one stop bit cannot carry them.
+void print_line_load(const char *label, const std::vector<sample> &v)
+{
+    const double fps = median_of(v, [](const sample &s) { return s.frames / s.wall_s; });
+    std::printf("  %s: %.1f frames/s sent, %.1f a pass of the ten boards; %.0f bytes/s, more than a line below %.0f "
+                "baud carries\n",
+                label, fps, median_of(v, [](const sample &s) { return s.frames_per_pass; }),
+                fps * slcan_receiver::frame_length, fps * slcan_receiver::frame_length * 10);
+}
+
+void print_state(const char *label, state st, const std::vector<sample> &v, const std::vector<sample> &design,
+                 double bare_percent)
 {
     const double whole = median_of(v, [](const sample &s) { return percent(s.use.total_cpu_ms(), s.wall_s); });
     std::printf("  %s: whole program %.2f %% of one core", label, whole);
-    if (st == polling)
-        std::printf(" = %.2fx the floor (target at most 1.5x)", floor_percent > 0 ? whole / floor_percent : 0.0);
-    else if (st == waiting_auto)
+    if (st == polling) {
+        const double design_us = median_of(design, [](const sample &s) { return cpu_us_per_frame(s, group_count); });
+        std::printf(" = %.2fx the design floor per frame sent (target at most 1.5x), %.2fx the ten bare threads",
+                    design_us > 0 ? median_of(v, [](const sample &s) { return cpu_us_per_frame(s, group_count); }) /
+                                        design_us
+                                  : 0.0,
+                    bare_percent > 0 ? whole / bare_percent : 0.0);
+    } else if (st == waiting_auto) {
         std::printf(" (target under 0.5 %%)");
+    }
     std::printf("\n    ");
     for (int g = 0; g < group_count; ++g)
         std::printf("%s %.2f %% (%.0f wake-ups/s, %.0f forced/s)%s", group_names[g],
@@ -367,29 +638,39 @@ void print_state(const char *label, state st, const std::vector<sample> &v, doub
                     median_of(v, [g](const sample &s) { return s.use.voluntary[g] / s.wall_s; }),
                     median_of(v, [g](const sample &s) { return s.use.forced[g] / s.wall_s; }),
                     g + 1 < group_count ? ", " : "\n");
-    const bool traced = std::all_of(v.begin(), v.end(), [](const sample &s) { return !s.ok || s.traced; });
-    if (st == polling) {
-        const double fps = median_of(v, [](const sample &s) { return s.frames / s.wall_s; });
-        std::printf("    %.1f frames/s sent; per frame sent: %.0f us of CPU, %.2f voluntary wake-ups (target at most 2)",
-                    fps, median_of(v, [](const sample &s) { return 1000.0 * s.use.total_cpu_ms() / std::max(1L, s.frames); }),
-                    median_of(v, [](const sample &s) { return double(s.use.total_voluntary()) / std::max(1L, s.frames); }));
-        if (traced) {
-            std::printf(", %.2f system calls (target at most 7; ",
-                        median_of(v, [](const sample &s) {
-                            return double(s.traced_use.total_syscalls()) / std::max(1L, s.traced_frames);
-                        }));
-            for (int g = 0; g < group_count; ++g)
-                std::printf("%s %.2f%s", group_names[g], median_of(v, [g](const sample &s) {
-                                return double(s.traced_use.syscalls[g]) / std::max(1L, s.traced_frames);
-                            }),
-                            g + 1 < group_count ? ", " : ")");
-        }
-        std::printf("\n");
-    } else if (traced) {
-        std::printf("    system calls: %.0f /s\n", median_of(v, [](const sample &s) {
-                        return s.traced_use.total_syscalls() / 5.0;
-                    }));
+    if (st != polling) {
+        if (all_traced(v))
+            std::printf("    system calls: %.0f /s\n",
+                        median_of(v, [](const sample &s) { return s.traced_use.total_syscalls() / 5.0; }));
+        return;
     }
+    // Thread by thread against the design floor.
+    const bool traced = all_traced(v) && all_traced(design);
+    std::printf("    %-8s %-27s %-22s %s\n", "", "CPU % of one core", "wake-ups per frame",
+                traced ? "system calls per frame" : "");
+    std::printf("    %-8s %8s %7s %10s %8s %7s", "thread", "program", "floor", "ratio", "program", "floor");
+    std::printf(traced ? "       %8s %7s\n" : "\n", "program", "floor");
+    for (int g = 0; g <= group_count; ++g) {
+        const auto cpu = [g](const sample &s) {
+            return percent(g < group_count ? s.use.cpu_ms[g] : s.use.total_cpu_ms(), s.wall_s);
+        };
+        const double floor_us = median_of(design, [g](const sample &s) { return cpu_us_per_frame(s, g); });
+        const double ratio =
+            floor_us > 0 ? median_of(v, [g](const sample &s) { return cpu_us_per_frame(s, g); }) / floor_us : 0;
+        std::printf("    %-8s %8.2f %7.2f ", g < group_count ? group_names[g] : "whole", median_of(v, cpu),
+                    median_of(design, cpu));
+        if (ratio > 0)
+            std::printf("%9.2fx", ratio);
+        else
+            std::printf("%10s", "-");
+        std::printf(" %8.2f %7.2f", median_of(v, [g](const sample &s) { return wakeups_per_frame(s, g); }),
+                    median_of(design, [g](const sample &s) { return wakeups_per_frame(s, g); }));
+        if (traced)
+            std::printf("       %8.2f %7.2f", median_of(v, [g](const sample &s) { return syscalls_per_frame(s, g); }),
+                        median_of(design, [g](const sample &s) { return syscalls_per_frame(s, g); }));
+        std::printf("\n");
+    }
+    std::printf("    (ratio: CPU per frame sent, the program's over the design floor's)\n");
 }
 
 } // namespace
@@ -398,6 +679,8 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsSet(design_floor_mode))
+        return run_design_floor(argc, argv);
     QApplication app(argc, argv);
     lumatrex_init_resources();
     const int seconds = qEnvironmentVariable("LUMATREX_BENCH_SECONDS", QStringLiteral("15")).toInt();
@@ -423,6 +706,7 @@ int main(int argc, char *argv[])
         return only.isEmpty() || (only == "polling") == (st == polling);
     };
     std::vector<sample> floors;
+    std::vector<sample> design;
     for (int round = 0; round < rounds; ++round) {
         floors.push_back(measure_floor(seconds));
         for (int st = 0; st < state_count; ++st)
@@ -434,6 +718,12 @@ int main(int argc, char *argv[])
                     return 1;
                 b.states[st].push_back(s);
             }
+        if (wanted(polling)) {
+            sample s = measure(QString(), polling, seconds, true);
+            if (!s.ok)
+                return 1;
+            design.push_back(s);
+        }
     }
 
     double load[3] = {};
@@ -442,15 +732,24 @@ int main(int argc, char *argv[])
     const double floor_percent = median_of(floors, [](const sample &s) { return percent(s.use.cpu_ms[workers], s.wall_s); });
     std::printf("program CPU by thread, medians of %d rounds of %d s (machine load %.1f, %d cores)\n", rounds, seconds,
                 load[0], int(std::thread::hardware_concurrency()));
-    std::printf("floor: %d bare threads sleeping %d x %d ms then %d ms: %.2f %% of one core, %.0f wake-ups/s\n",
-                floor_threads, floor_gaps, floor_gap_ms, floor_rest_ms, floor_percent,
+    std::printf("ten bare threads sleeping %d x %d ms then %d ms: %.2f %% of one core, %.0f wake-ups/s\n",
+                floor_gaps, floor_gap_ms, floor_rest_ms, floor_percent,
                 median_of(floors, [](const sample &s) { return s.use.voluntary[workers] / s.wall_s; }));
     for (int st = 0; st < state_count; ++st) {
         if (!wanted(st))
             continue;
         std::printf("%s\n", state_names[st]);
+        if (st == polling) {
+            std::printf("  design floor: %.2f %% of one core\n",
+                        median_of(design, [](const sample &s) { return percent(s.use.total_cpu_ms(), s.wall_s); }));
+            for (const build &b : builds)
+                print_line_load(qPrintable(b.label), b.states[st]);
+            print_line_load("design floor", design);
+        }
         for (const build &b : builds)
-            print_state(qPrintable(b.label), state(st), b.states[st], floor_percent);
+            print_state(qPrintable(b.label), state(st), b.states[st], design, floor_percent);
     }
     return 0;
 }
+
+#include "bench_program_cpu.moc"

@@ -127,21 +127,24 @@ private slots:
     // A quit signal to the program, connected with a CW output on: the
     // orderly close without the question (nobody is there to answer) and
     // without touching the output: settings written, "C" last on the line,
-    // exit code 0.
+    // exit code 0. Signals ignored when it started stay ignored.
     void signal_ends_the_program_in_order_data()
     {
         QTest::addColumn<int>("signal_number");
         QTest::addColumn<bool>("question_open");
-        QTest::newRow("SIGTERM") << int(SIGTERM) << false;
-        QTest::newRow("SIGINT") << int(SIGINT) << false;
-        QTest::newRow("SIGHUP") << int(SIGHUP) << false;
-        QTest::newRow("SIGTERM, the question left open") << int(SIGTERM) << true;
+        QTest::addColumn<bool>("hup_int_ignored");
+        QTest::newRow("SIGTERM") << int(SIGTERM) << false << false;
+        QTest::newRow("SIGINT") << int(SIGINT) << false << false;
+        QTest::newRow("SIGHUP") << int(SIGHUP) << false << false;
+        QTest::newRow("SIGTERM, the question left open") << int(SIGTERM) << true << false;
+        QTest::newRow("SIGTERM, started with SIGHUP and SIGINT ignored") << int(SIGTERM) << false << true;
     }
 
     void signal_ends_the_program_in_order()
     {
         QFETCH(int, signal_number);
         QFETCH(bool, question_open);
+        QFETCH(bool, hup_int_ignored);
         settings_folder folder;
         bench_line bench;
         sim_board &cw = bench.add_board(8, 1);
@@ -151,13 +154,28 @@ private slots:
         write_bench_settings({{1, 1}, {2, 2}}, bench.path(), true);
 
         QProcess program;
+        // Ignored here while the child is forked, it keeps them so across
+        // exec, as under nohup.
+        struct sigaction ignore = {}, before[2];
+        ignore.sa_handler = SIG_IGN;
+        for (int i = 0; hup_int_ignored && i < 2; ++i)
+            ::sigaction(i ? SIGINT : SIGHUP, &ignore, &before[i]);
         start_on_bench(program, QCoreApplication::applicationFilePath(), bench.path(), folder.path(),
                        {{QLatin1String(signal_child_mode), question_open ? QStringLiteral("question") : QStringLiteral("1")}});
+        for (int i = 0; hup_int_ignored && i < 2; ++i)
+            ::sigaction(i ? SIGINT : SIGHUP, &before[i], nullptr);
         QVERIFY(program.waitForStarted(30000));
         QByteArray log;
         QVERIFY2(wait_port_open(program, &log), log.constData());
         // Two output polls answered: the program has decoded the output on.
         QVERIFY(QTest::qWaitFor([&] { return cw.received(0x90) >= 2 && ps.received(0xA2) >= 2; }, 30000));
+        if (hup_int_ignored) {
+            // Three more passes, where a quit would end after the pass under way.
+            QVERIFY(::kill(pid_t(program.processId()), SIGHUP) == 0 && ::kill(pid_t(program.processId()), SIGINT) == 0);
+            const int polled = cw.received(0x90);
+            QVERIFY(QTest::qWaitFor([&] { return cw.received(0x90) >= polled + 3; }, 30000));
+            QVERIFY(program.state() == QProcess::Running && bench.count("C\r") == 0);
+        }
         if (question_open)
             QVERIFY(QTest::qWaitFor(
                 [&] {
