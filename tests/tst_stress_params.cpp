@@ -73,6 +73,11 @@ private slots:
 
             if (const window_parameter *p = parameter_of(b.type_of(ch))) {
                 sim_board &board = b.board(ch);
+                // Unpolled while the window was on the others, the channel
+                // may have been marked lost: a SET is sent only once its
+                // board has answered again, as an operator sees the window fill.
+                QVERIFY2(wait_for([&] { return c->worker->device_type.load() == b.type_of(ch); }),
+                         qPrintable(who + ": board never answered"));
                 // SET at once: the window's first refresh on this channel,
                 // and its first parameter pass, reload the inputs during the
                 // wait that follows the click.
