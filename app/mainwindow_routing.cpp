@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "channel/driver_family.h"
 #include "channel/laser_object.h"
 #include "comm/laser_worker.h"
 #include "forms/mainwindow_form.h"
@@ -46,10 +47,10 @@ bool MainWindow::channel_output_on(int index) const
 {
     // Every family's flag counts, whatever the current driver type: a flag
     // left set in an earlier type's record still means the output may be on.
-    const laser_worker *w = lasers[index]->worker;
-    return w->cw_record.output_on || w->dcdc_record.output_on || w->power_record.output_on ||
-           w->ps_table_record.emission_on || w->ps_record.emission_on || w->ns_table_record.emission_on ||
-           w->ns_record.emission_on;
+    for (const family_output_flag &r : family_output_flags(*lasers[index]->worker))
+        if (*r.flag)
+            return true;
+    return false;
 }
 
 void MainWindow::view_update_timer_slot()
