@@ -91,6 +91,8 @@ public:
 
     // True when any of the seven output flags of a channel's records is set.
     bool channel_output_on(int index) const;
+    // True while a send of any channel is under way (in its waits).
+    bool command_under_way() const;
 
 signals:
     void sig_connect_serial();
@@ -109,6 +111,10 @@ public slots:
     void on_connect_button_2_clicked();
     void show_laser_conf_dialog_slot(int idx);
     void sl_laser_conf_dialog_is_hided();
+    // Carries out a close or a disconnect held back while a command was
+    // being sent (or a close held while a disconnect ran), once nothing of
+    // the kind is under way any more.
+    void run_held_requests();
 
 private slots:
     void on_main_menu_butt_2_clicked();
@@ -136,10 +142,18 @@ private:
     // channel polls, and only its parameter list.
     void keep_params_window_polling();
     void start_connection_attempt();
+    // The operator's disconnect: the turn-off question, then the link closed.
+    void disconnect_by_user();
     void select_menu_page(int index);
 
     QIntValidator *can_id_validator = nullptr;
     QIntValidator *baud_validator = nullptr;
     bool threads_ended = false;
     bool unattended_close = false;
+    // Requests held until the command under way has ended.
+    bool close_held = false;
+    bool disconnect_held = false;
+    // The question or the turn-off passes of a close or a disconnect are running.
+    bool closing = false;
+    bool disconnecting = false;
 };

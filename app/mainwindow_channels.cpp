@@ -63,6 +63,9 @@ void MainWindow::add_laser_channel(int32_t address, QWidget *page)
     connect(channel->laser_tab_button, &QAbstractButton::clicked, this, &MainWindow::laser_tab_button_click);
     connect(channel, SIGNAL(show_conf_dialog_signal(int)), this, SLOT(show_laser_conf_dialog_slot(int)));
     connect(this, SIGNAL(key_event(QObject*)), channel, SLOT(sl_return_key_pressed_on_spinbox(QObject*)));
+    // Queued: a send's end is not the end of the command that made it (the
+    // output switch sends several); the command's own caller returns first.
+    connect(channel, &laser_object::sig_sends_ended, this, &MainWindow::run_held_requests, Qt::QueuedConnection);
     ++laser_count;
 }
 

@@ -22,12 +22,50 @@ constexpr int max_turn_off_passes = 100;
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    Q_UNUSED(event); // left accepted: the window closes whatever the answer
+    // Asked for inside a command's waits, or while a disconnect asks and
+    // switches off: carried out once that has finished. Run inside them, the
+    // question would miss what the command is turning on, the command would
+    // go on after the answer, and its next wait would drop the quit that the
+    // closed window posts, leaving the program running without a window.
+    if (!unattended_close && (command_under_way() || disconnecting)) {
+        close_held = true;
+        event->ignore();
+        return;
+    }
+    // Otherwise left accepted: the window closes whatever the answer.
+    close_held = false;
+    closing = true;
     if (!unattended_close)
         ask_turn_off_outputs(QStringLiteral("quit"));
+    closing = false;
     for (laser_object *channel : lasers)
         channel->worker->stop_polling();
     write_settings();
+}
+
+bool MainWindow::command_under_way() const
+{
+    for (const laser_object *channel : lasers)
+        if (channel && channel->sends_under_way > 0)
+            return true;
+    return false;
+}
+
+void MainWindow::run_held_requests()
+{
+    if (command_under_way() || closing || disconnecting)
+        return;
+    if (close_held) {
+        // The close asks its own question and closes the link: a disconnect
+        // held with it has nothing left to do.
+        disconnect_held = false;
+        close();
+    } else if (disconnect_held) {
+        disconnect_held = false;
+        if (connected)
+            disconnect_by_user();
+        run_held_requests(); // a close asked for during the disconnect
+    }
 }
 
 void MainWindow::close_unattended()

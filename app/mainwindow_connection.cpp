@@ -125,11 +125,27 @@ void MainWindow::on_connect_button_2_clicked()
         start_connection_attempt();
         return;
     }
+    // A close or a disconnect under way, or a close about to run, asks and
+    // switches off for this one too.
+    if (closing || disconnecting || close_held)
+        return;
+    if (command_under_way()) {
+        disconnect_held = true;
+        return;
+    }
+    disconnect_by_user();
+    run_held_requests();
+}
+
+void MainWindow::disconnect_by_user()
+{
+    disconnecting = true;
     ask_turn_off_outputs(QStringLiteral("disconnect"));
     reconnect_timer->stop();
     auto_connection = false;
     ui->connection_mode->setChecked(false);
     emit sig_disconnect_serial();
+    disconnecting = false;
 }
 
 void MainWindow::on_connection_mode_clicked()

@@ -55,14 +55,17 @@ void laser_object::triple_send(const uint8_t *frame, uint32_t len)
     const uint32_t this_send = ++sends_of_command;
     ++commands_sent;
     tx_data = own;
+    ++sends_under_way;
     for (int i = 0; i < 3; ++i) {
         // A newer send of the same command, run inside a wait, has the last
         // word: repeating this older frame after it would undo it.
         if (sends_of_command != this_send)
-            return;
+            break;
         emit worker->thread_serial_write(own);
         serve_events_ms(1);
     }
+    if (--sends_under_way == 0)
+        emit sig_sends_ended();
 }
 
 void laser_object::laser_current_butt_clicked()

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <utility>
 #include <memory>
 
 #include "app/mainwindow.h"
@@ -99,6 +101,8 @@ private slots:
     void line_lost_during_the_turn_off_data();
     void line_lost_during_the_turn_off();
     void swapped_board_leaves_no_output_on();
+    void request_inside_a_command_data();
+    void request_inside_a_command();
 };
 
 void tst_connection_close::turn_off_question_data()
@@ -457,6 +461,105 @@ void tst_connection_close::swapped_board_leaves_no_output_on()
     QVERIFY(w.close());
     QCOMPARE(box.boxes, 0);
     QCOMPARE(off_lines_before(bench.lines(), bench.lines().size()), 0);
+}
+
+// A close or a Disconnect queued behind an operator's action, so that it
+// arrives inside the waits of the action's first send (a switch, a Return, or
+// the turn-off passes of a first close or Disconnect). It is carried out once
+// the command has ended: the question sees what the command turned on, Yes
+// leaves every board off, no false "Connection lost" box, and the event loop
+// of main ends.
+void tst_connection_close::request_inside_a_command_data()
+{
+    QTest::addColumn<QList<int>>("types"); // channel 1 acted on; channel 2's output on
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("request");
+    QTest::addColumn<int>("answer"); // to the first question, No to any other
+    QTest::addColumn<int>("questions"); // -1: a late reply may or may not show the output on
+    const int yes = QMessageBox::Yes, no = QMessageBox::No;
+    QTest::newRow("NS on, DC/DC on, Yes") << QList<int>{21, 11} << "on" << "close" << yes << 1;
+    QTest::newRow("NS on, DC/DC on, No") << QList<int>{21, 11} << "on" << "close" << no << 1;
+    QTest::newRow("NS on alone, Yes") << QList<int>{21} << "on" << "close" << yes << 1;
+    QTest::newRow("PS on, CW on, Yes") << QList<int>{7, 8} << "on" << "close" << yes << 1;
+    QTest::newRow("CW on, current typed, Yes") << QList<int>{8} << "typed on" << "close" << yes << 1;
+    QTest::newRow("CW current Return, DC/DC on, No") << QList<int>{8, 11} << "return" << "close" << no << 1;
+    QTest::newRow("DC/DC off, CW on, Yes") << QList<int>{11, 8} << "off" << "close" << yes << 1;
+    QTest::newRow("DC/DC off alone, No") << QList<int>{11} << "off" << "close" << no << -1;
+    QTest::newRow("Disconnect in NS on, Yes") << QList<int>{21} << "on" << "disconnect" << yes << 1;
+    QTest::newRow("second Disconnect in the passes") << QList<int>{8} << "disconnect" << "disconnect" << yes << 1;
+    QTest::newRow("Disconnect in a close's passes") << QList<int>{8} << "close" << "disconnect" << yes << 1;
+    QTest::newRow("close in a Disconnect's passes") << QList<int>{8} << "disconnect" << "close" << yes << 1;
+}
+
+void tst_connection_close::request_inside_a_command()
+{
+    QFETCH(QList<int>, types);
+    QFETCH(QString, action);
+    QFETCH(QString, request);
+    QFETCH(int, answer);
+    QFETCH(int, questions);
+    const bool starts_on = action == "off" || action == "close" || action == "disconnect";
+    operator_bench b(types);
+    b.board(1).set_value(output_code(types[0]), starts_on);
+    if (types.size() > 1)
+        b.board(2).set_value(output_code(types[1]), 1);
+    QString ready = b.connect_by_button();
+    if (ready.isEmpty())
+        ready = b.wait_pages_ready();
+    QVERIFY2(ready.isEmpty(), qPrintable(ready));
+    MainWindow &w = *b.window;
+    QTRY_VERIFY_WITH_TIMEOUT(w.channel_output_on(0) == starts_on && (types.size() < 2 || w.channel_output_on(1)), 20000);
+
+    QObject scope;
+    bool requested = false;
+    connect(
+        b.channel(1)->worker, &laser_worker::thread_serial_write, &scope,
+        [&] {
+            // The polls come from the worker's own thread.
+            if (QThread::currentThread() != w.thread() || std::exchange(requested, true))
+                return;
+            if (request == "close")
+                QMetaObject::invokeMethod(&w, "close", Qt::QueuedConnection);
+            else
+                QMetaObject::invokeMethod(w.ui->connect_button_2, "click", Qt::QueuedConnection);
+        },
+        Qt::DirectConnection);
+    auto *spin = b.widget<QDoubleSpinBox>(1, QStringLiteral("curr_spin"));
+    const auto act = [&] {
+        if (action == "typed on" || action == "return") {
+            spin->selectAll();
+            QTest::keyClicks(spin, QStringLiteral("60"));
+        }
+        if (action == "return")
+            QTest::keyClick(spin, Qt::Key_Return);
+        else if (action == "close")
+            w.close();
+        else if (action == "disconnect")
+            w.ui->connect_button_2->click();
+        else
+            b.widget<QPushButton>(1, on_off_button_name(types[0]))->click();
+    };
+    modal_answer box{{QMessageBox::StandardButton(answer), QMessageBox::No}};
+    if (action == "close" || request == "close") {
+        // As main runs it: the event loop ends once the window has closed.
+        QTimer::singleShot(0, &scope, act);
+        QTimer stuck;
+        connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        stuck.start(60000);
+        QCOMPARE(QApplication::exec(), 0);
+    } else {
+        act();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.connected, 20000);
+    }
+    w.end_threads();
+    QTRY_VERIFY_WITH_TIMEOUT(b.bench.lines().endsWith("C\r"), 20000);
+    if (questions >= 0)
+        QCOMPARE(box.boxes, questions);
+    QVERIFY2(box.title != QLatin1String("WARNING"), qPrintable(box.text));
+    for (int ch = 1; ch <= types.size(); ++ch) {
+        const bool ends_on = answer == QMessageBox::No && (ch == 2 || action.endsWith(QLatin1String("on")));
+        QCOMPARE(b.board(ch).value(output_code(types[ch - 1])) != 0, ends_on);
+    }
 }
 
 QTEST_MAIN(tst_connection_close)

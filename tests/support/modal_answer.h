@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
@@ -11,7 +12,9 @@ class modal_answer : public QObject
 {
     Q_OBJECT
 public:
-    explicit modal_answer(QMessageBox::StandardButton button);
+    explicit modal_answer(QMessageBox::StandardButton button) : modal_answer(QList<QMessageBox::StandardButton>{button}) {}
+    // The boxes in turn, the last button for every box after.
+    explicit modal_answer(const QList<QMessageBox::StandardButton> &buttons);
 
     int boxes = 0;
     QString title;
@@ -20,6 +23,6 @@ public:
 private:
     void look();
 
-    QMessageBox::StandardButton answer;
+    QList<QMessageBox::StandardButton> answers;
     QTimer timer;
 };
