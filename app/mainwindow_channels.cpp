@@ -13,6 +13,7 @@
 #include <QtDebug>
 
 #include "app/channel_rows.h"
+#include "channel/driver_family.h"
 #include "channel/laser_object.h"
 #include "comm/laser_worker.h"
 #include "comm/serial_object.h"
@@ -91,7 +92,16 @@ void MainWindow::apply_system_configuration()
         QLineEdit *address_box = ui->*channel_rows[i].address;
         const int32_t address = address_box->text().toInt(nullptr, 10);
         laser_object *channel = lasers[i];
-        if (address != channel->can_address && channel_output_on(i)) {
+        laser_worker *worker = channel->worker;
+        const bool moved_while_on = address != channel->can_address && channel_output_on(i);
+        if (moved_while_on && connected && family_of(worker->device_type) == driver_family::none) {
+            // Its board does not answer ("No device"): the page offers no
+            // switch, and no reply will ever clear the flag. The address it
+            // leaves is sent the off commands, and the channel forgets it.
+            channel->laser_off();
+            for (const family_output_flag &f : family_output_flags(*worker))
+                *f.flag = 0;
+        } else if (moved_while_on) {
             // Moved, the channel would forget a board whose output is on:
             // the turn-off would miss it and the indicator lose it.
             address_box->setText(QString::number(channel->can_address));
@@ -102,7 +112,7 @@ void MainWindow::apply_system_configuration()
             continue;
         }
         channel->can_address = address;
-        channel->worker->set_records_address(address);
+        worker->set_records_address(address);
     }
     if (kept_on.isEmpty())
         return;

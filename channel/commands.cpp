@@ -7,6 +7,7 @@
 
 #include "channel/driver_family.h"
 #include "channel/frame_buffer.h"
+#include "comm/can_commands.h"
 #include "comm/laser_worker.h"
 
 // The set commands of the page: each picks the record of the board's
@@ -54,6 +55,7 @@ void laser_object::triple_send(const uint8_t *frame, uint32_t len)
     uint32_t &sends_of_command = sends_by_code[code];
     const uint32_t this_send = ++sends_of_command;
     ++commands_sent;
+    note_entries_sent(int(code));
     tx_data = own;
     ++sends_under_way;
     for (int i = 0; i < 3; ++i) {
@@ -287,19 +289,30 @@ struct return_route {
     // since). Those that send at once took their value when it changed, or
     // were loaded with what the board holds.
     bool takes_shown;
+    // The command the send puts on the line, and the families whose pages
+    // use the input.
+    uint8_t code;
+    uint32_t families;
 };
 
+constexpr uint32_t cw_families = family_bit(driver_family::cw) | family_bit(driver_family::cw_precise);
+constexpr uint32_t dcdc = family_bit(driver_family::dcdc);
+constexpr uint32_t free_rate = family_bit(driver_family::ps) | family_bit(driver_family::ns);
+constexpr uint32_t ns_families = family_bit(driver_family::ns_table) | family_bit(driver_family::ns);
+constexpr uint32_t pulsed = free_rate | ns_families | family_bit(driver_family::ps_table);
+
 const return_route return_routes[] = {
-    {&laser_object::curr_spin, &laser_object::laser_current_butt_clicked, true},
-    {&laser_object::temp_spin, &laser_object::laser_temperature_butt_clicked, true},
-    {&laser_object::pulse_temp_spin, &laser_object::laser_temperature_butt_clicked, true},
-    {&laser_object::volt_spin, &laser_object::laser_voltage_butt_clicked, true},
-    {&laser_object::freq_spin, &laser_object::laser_frequency_butt_clicked, true},
-    {&laser_object::cw_freq_spin, &laser_object::laser_frequency_butt_clicked, true},
-    {&laser_object::dura_spin, &laser_object::laser_pulse_width_butt_clicked, false},
-    {&laser_object::cw_width_spin, &laser_object::laser_pulse_width_butt_clicked, true},
-    {&laser_object::pulse_gated_spin, &laser_object::laser_pulse_gated_butt_clicked, false},
-    {&laser_object::pulse_cutted_spin, &laser_object::laser_pulse_cutted_butt_clicked, false},
+    {&laser_object::curr_spin, &laser_object::laser_current_butt_clicked, true, cmd_set_current,
+     cw_families | dcdc | family_bit(driver_family::power)},
+    {&laser_object::temp_spin, &laser_object::laser_temperature_butt_clicked, true, cmd_set_temperature, cw_families},
+    {&laser_object::pulse_temp_spin, &laser_object::laser_temperature_butt_clicked, true, cmd_set_temperature, pulsed},
+    {&laser_object::volt_spin, &laser_object::laser_voltage_butt_clicked, true, cmd_set_voltage, pulsed},
+    {&laser_object::freq_spin, &laser_object::laser_frequency_butt_clicked, true, cmd_set_frequency, free_rate},
+    {&laser_object::cw_freq_spin, &laser_object::laser_frequency_butt_clicked, true, cmd_set_frequency, dcdc},
+    {&laser_object::dura_spin, &laser_object::laser_pulse_width_butt_clicked, false, cmd_set_pulse_width, ns_families},
+    {&laser_object::cw_width_spin, &laser_object::laser_pulse_width_butt_clicked, true, cmd_set_pulse_width, dcdc},
+    {&laser_object::pulse_gated_spin, &laser_object::laser_pulse_gated_butt_clicked, false, cmd_set_gated, pulsed},
+    {&laser_object::pulse_cutted_spin, &laser_object::laser_pulse_cutted_butt_clicked, false, cmd_set_cutted, pulsed},
 };
 
 } // namespace
@@ -328,13 +341,36 @@ void laser_object::sl_return_key_pressed_on_spinbox(QObject *watched)
     }
 }
 
-void laser_object::finish_typed_entries()
+void laser_object::note_entries_sent(int code)
 {
-    // A box whose text differs from its value's holds typing not yet taken
-    // (the inputs without keyboard tracking read it only when finished).
+    for (const return_route &r : return_routes) {
+        const QDoubleSpinBox *spin = this->*r.spin;
+        if (spin && (code < 0 || code == r.code))
+            entries_sent[spin] = spin->value();
+    }
+}
+
+void laser_object::note_entry_loaded(const QDoubleSpinBox *spin)
+{
+    entries_sent[spin] = spin->value();
+}
+
+void laser_object::send_unsent_entries()
+{
+    const driver_family family = family_of(worker->device_type);
+    const bool pulsed_on = (family_bit(family) & pulsed) != 0;
     for (const return_route &r : return_routes) {
         QDoubleSpinBox *spin = this->*r.spin;
-        if (spin && spin->cleanText() != spin->textFromValue(spin->value()))
+        // Only the inputs the board's page offers (a CW board without a TEC
+        // shows no temperature); the pulsed on-sequence sends the rate and
+        // the voltage itself.
+        if (!spin || !(r.families & family_bit(family)) || spin->isHidden() ||
+            (pulsed_on && (r.code == cmd_set_frequency || r.code == cmd_set_voltage)))
+            continue;
+        // An input that only stores: typed and taken (at each keystroke, or
+        // when the box was left). Any input: typing left unfinished.
+        if ((r.takes_shown && spin->value() != entries_sent.value(spin)) ||
+            spin->cleanText() != spin->textFromValue(spin->value()))
             sl_return_key_pressed_on_spinbox(spin);
     }
 }

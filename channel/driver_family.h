@@ -49,6 +49,12 @@ inline driver_family family_of(int32_t type)
     }
 }
 
+// A family's bit in a set of families.
+constexpr uint32_t family_bit(driver_family f)
+{
+    return 1u << uint32_t(f);
+}
+
 inline bool is_cw(driver_family f)
 {
     return f == driver_family::cw || f == driver_family::cw_precise;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -225,9 +226,16 @@ private:
     uint32_t switch_clicks = 0;
     uint32_t switches_running = 0;
     bool switch_turns_on = false;
-    // Every typed entry of the page that has not been finished (its text
-    // not yet taken) is finished as Return would finish it.
-    void finish_typed_entries();
+    // Before an output goes on: every set point of the page whose input
+    // holds a value not yet sent to the board goes out as Return sends it.
+    void send_unsent_entries();
+    // What each set-point input held when its quantity last went to the
+    // board, or when the board's own value was loaded into it: an input
+    // that holds another value (typed, whatever its spelling) is unsent.
+    QHash<const QDoubleSpinBox *, double> entries_sent;
+    // code: the command just sent; -1 at binding, every input.
+    void note_entries_sent(int code);
+    void note_entry_loaded(const QDoubleSpinBox *spin);
     // Limits of the NS boards (channel/set_points.cpp): the rate about to
     // be sent held to the width the board holds, and a limited type-21
     // rate shown in freq_spin in its unit (returns the rate held, Hz).
@@ -269,9 +277,9 @@ private:
     // shows it without its slot running, for a load is no operator's edit:
     // nothing is limited again or sent. The reading becomes the held set
     // point whether or not the number shown changed.
-    static void show_first_reading(QDoubleSpinBox *spin, double min, double max, double reading);
+    void show_first_reading(QDoubleSpinBox *spin, double min, double max, double reading);
     template <typename T>
-    static void load_first_reading(QDoubleSpinBox *spin, double min, double max, T reading, T &held)
+    void load_first_reading(QDoubleSpinBox *spin, double min, double max, T reading, T &held)
     {
         show_first_reading(spin, min, max, static_cast<double>(reading));
         held = reading;

@@ -33,10 +33,13 @@ void laser_object::laser_las_on_off_butt_clicked()
     // for the output is that of the last click.
     const auto overtaken = [&] { return click != switch_clicks; };
 
-    // The board is to run what the page shows before its output changes.
-    finish_typed_entries();
-    if (overtaken())
-        return;
+    // The board is to run what the page shows before its output goes on.
+    // Going off sends its own commands only: nobody confirmed what was typed.
+    if (switch_on) {
+        send_unsent_entries();
+        if (overtaken())
+            return;
+    }
     frame_buffer f;
     auto set_config_button = [this](bool on) {
         if (config_button)

@@ -295,12 +295,6 @@ void arm_markers(laser_object &ch, laser_worker &w, int32_t type)
     }
 }
 
-// A record family's bit in laser_object::families_heard.
-uint32_t family_bit(driver_family f)
-{
-    return 1u << uint32_t(f);
-}
-
 } // namespace
 
 void laser_object::handle_rx_can_message(const serial_message_struct *msg)

@@ -113,6 +113,7 @@ void laser_object::show_first_reading(QDoubleSpinBox *spin, double min, double m
     set_spin_range(spin, min, max);
     const QSignalBlocker quiet(spin);
     spin->setValue(reading);
+    note_entry_loaded(spin);
 }
 
 // The QCW header, inputs and read-outs of the DC/DC page, in the container

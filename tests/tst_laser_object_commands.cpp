@@ -253,9 +253,10 @@ private slots:
         QFETCH(int, was_on);
         QFETCH(double, min_current);
         QFETCH(QList<QByteArray>, expected);
+        // As the board's own value loaded into the page: nothing typed.
+        page(form, 0)->findChild<QDoubleSpinBox *>(QStringLiteral("curr_spin"))->setValue(3.0);
         const controller ch = on_page(type);
         ch->min_current = min_current;
-        ch->curr_spin->setValue(3.0);
         output_flag(*ch->worker) = uint8_t(was_on);
         QSignalSpy spy(ch->worker, &laser_worker::thread_serial_write);
         ch->cw_on_off_button->click();
@@ -419,6 +420,32 @@ private slots:
         QTest::newRow("21 count typed, switch clicked")
             << 21 << 10000 << 48.0 << QStringList{"set pulse_cutted_spin 2", "|", "type pulse_cutted_spin 4", "click"}
             << tripled_all(QList<QByteArray>{data_of(0x35, 4), data_of(0x19, 10000)} + on_tail);
+        // Switching off sends its own commands only, whatever was typed.
+        const QList<QByteArray> pulsed_off = {data_of(0x19, 10000), data_of(0x20, 0), data_of(0x22, 0)};
+        QTest::newRow("8 current typed, switched off")
+            << 8 << 0 << 0.0 << QStringList{"report 0x90 1", "|", "type curr_spin 140", "off"}
+            << tripled_all({data_of(0x10, 0)});
+        QTest::newRow("11 current typed, switched off: the off's own current")
+            << 11 << 0 << 0.0 << QStringList{"report 0x90 1", "|", "type curr_spin 9", "off"}
+            << tripled_all({data_of(0x11, 0), data_of(0x10, 0)});
+        QTest::newRow("21 voltage typed, switched off")
+            << 21 << 10000 << 48.0 << QStringList{"report 0xA2 1", "|", "type volt_spin 35", "off"} << tripled_all(pulsed_off);
+        QTest::newRow("20 voltage typed, switch clicked off")
+            << 20 << 10000 << 48.0 << QStringList{"report 0xA2 1", "|", "type volt_spin 30", "click"} << tripled_all(pulsed_off);
+        // Switching on sends a set point typed since its last send first,
+        // however spelled and whether the box was left or not; only then.
+        const QStringList sent_50 = {"set curr_spin 50", "return curr_spin", "set temp_spin 25", "return temp_spin", "|"};
+        QTest::newRow("8 current typed \"60.0\", switch pressed")
+            << 8 << 0 << 0.0 << sent_50 + QStringList{"type curr_spin 60.0", "on"}
+            << tripled_all({data_of(0x11, 600), data_of(0x10, 1)});
+        QTest::newRow("8 current typed \"60\", box left, switch clicked")
+            << 8 << 0 << 0.0 << sent_50 + QStringList{"type curr_spin 60", "leave curr_spin", "click"}
+            << tripled_all({data_of(0x11, 600), data_of(0x10, 1)});
+        QTest::newRow("8 temperature typed \"30.0\", switch clicked")
+            << 8 << 0 << 0.0 << sent_50 + QStringList{"type temp_spin 30.0", "click"}
+            << tripled_all({data_of(0x12, 300), data_of(0x10, 1)});
+        QTest::newRow("8 nothing typed since sent") << 8 << 0 << 0.0 << sent_50 + QStringList{"on"}
+                                                    << tripled_all({data_of(0x10, 1)});
     }
 
     void operator_entries()
@@ -450,6 +477,7 @@ private slots:
             spin->installEventFilter(&router);
         QSignalSpy spy(ch->worker, &laser_worker::thread_serial_write);
         const auto box = [&](const QString &name) { return ch->page->findChild<QWidget *>(name); };
+        QPushButton *output_switch = type == 8 || type == 11 ? ch->cw_on_off_button : ch->ps_ns_on_off_butt;
         for (const QString &step : steps) {
             const QStringList p = step.split(QLatin1Char(' '));
             auto *spin = p.size() > 1 ? qobject_cast<QDoubleSpinBox *>(box(p[1])) : nullptr;
@@ -476,10 +504,10 @@ private slots:
                 emit list->activated(index);
             } else if (p[0] == "report") {
                 feed(*ch, uint8_t(p[1].toInt(nullptr, 16)), p[2].toInt());
-            } else if (p[0] == "on") {
-                ch->ps_ns_on_off_butt->click();
+            } else if (p[0] == "on" || p[0] == "off") {
+                output_switch->click();
             } else if (p[0] == "click") {
-                QTest::mouseClick(ch->ps_ns_on_off_butt, Qt::LeftButton);
+                QTest::mouseClick(output_switch, Qt::LeftButton);
             } else if (p[0] == "shows") {
                 const QString shown = spin ? spin->text() : combo->currentText();
                 QVERIFY2(shown == p[2], qPrintable(step + QStringLiteral(": shows ") + shown));
