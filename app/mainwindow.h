@@ -156,4 +156,7 @@ private:
     // The question or the turn-off passes of a close or a disconnect are running.
     bool closing = false;
     bool disconnecting = false;
+    // The operator's disconnect has been sent to the link: a frame sent now
+    // queues behind it and never reaches a board.
+    bool link_closing = false;
 };

@@ -81,7 +81,9 @@ void MainWindow::close_unattended()
 
 void MainWindow::ask_turn_off_outputs(QString action)
 {
-    if (!connected)
+    // A close right after the operator's disconnect (held behind it) could
+    // send nothing: no question, and no false "Connection lost" box.
+    if (!connected || link_closing)
         return;
     bool any_on = false;
     for (int i = 0; i < channel_total && !any_on; ++i)

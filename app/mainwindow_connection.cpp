@@ -145,6 +145,7 @@ void MainWindow::disconnect_by_user()
     auto_connection = false;
     ui->connection_mode->setChecked(false);
     emit sig_disconnect_serial();
+    link_closing = true;
     disconnecting = false;
 }
 
@@ -182,6 +183,7 @@ void MainWindow::sl_serial_connected()
     ui->connect_button_2->setChecked(true);
     ui->connect_button_2->setText(QStringLiteral("Disconnect"));
     connected = true;
+    link_closing = false;
     for (laser_object *channel : lasers)
         channel->worker->start_polling();
     ui->scrollArea->setEnabled(true);
@@ -200,6 +202,7 @@ void MainWindow::sl_serial_disconnected()
     ui->connect_button_2->setChecked(false);
     ui->connect_button_2->setText(QStringLiteral("Connect"));
     connected = false;
+    link_closing = false;
     ui->scrollArea->setEnabled(false);
     ui->connection_status_label->setText(QStringLiteral("Connection status: DISCONNECTED"));
     if (!ui->connection_mode->isChecked())

@@ -103,8 +103,6 @@ private slots:
     void swapped_board_leaves_no_output_on();
     void request_inside_a_command_data();
     void request_inside_a_command();
-    void silent_channel_on_is_moved_data();
-    void silent_channel_on_is_moved();
 };
 
 void tst_connection_close::turn_off_question_data()
@@ -235,6 +233,10 @@ void tst_connection_close::board_out_of_view_is_sent_its_off_command_data()
     QTest::newRow("two families at one address") << "shared";
     QTest::newRow("CAN ID changed to a free address") << "4";
     QTest::newRow("CAN ID changed to another board's") << "7";
+    // Channel 2 flagged on, its board not answering: moved, with no box,
+    // once the address it leaves has been sent the off command.
+    QTest::newRow("channel 2 on, its board lost, moved") << "2 lost";
+    QTest::newRow("channel 2 on at an empty address, moved back") << "2 at 40";
 }
 
 void tst_connection_close::board_out_of_view_is_sent_its_off_command()
@@ -247,6 +249,8 @@ void tst_connection_close::board_out_of_view_is_sent_its_off_command()
     cw.set_value(0x90, 1);
     // Sharing address 5 with its emission on, or an idle board at 7.
     sim_board &other = shared ? bench.add_board(7, 5) : bench.add_board(16, 7);
+    if (change == "2 lost")
+        other.set_value(0x90, 1);
     if (shared) {
         other.set_value(0xA2, 1);
         cw.set_answer_turn(1);
@@ -265,6 +269,24 @@ void tst_connection_close::board_out_of_view_is_sent_its_off_command()
     if (change == "silent") {
         cw.set_silent(true);
         QTRY_COMPARE_WITH_TIMEOUT(worker->device_type.load(), -1, 20000);
+    } else if (change.startsWith("2 ")) {
+        const bool lost = change == "2 lost";
+        const int left = lost ? 7 : 40, moved_to = lost ? 8 : 7;
+        if (lost) {
+            QTRY_VERIFY_WITH_TIMEOUT(w->channel_output_on(1), 30000);
+            other.set_silent(true);
+        } else {
+            w->ui->addr_2->setText("40");
+            w->ui->main_menu_butt->click();
+            w->lasers[1]->cw_on_off_button->click(); // before the presence check finds nothing there
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(w->lasers[1]->worker->device_type.load(), -1, 20000);
+        modal_answer box{QMessageBox::Ok};
+        w->ui->addr_2->setText(QString::number(moved_to));
+        w->ui->main_menu_butt->click();
+        QCOMPARE(w->lasers[1]->can_address, moved_to);
+        QTRY_COMPARE_WITH_TIMEOUT(off_lines_before(bench.lines(), bench.lines().size(), left), 3, 10000);
+        QVERIFY(!w->channel_output_on(1) && box.boxes == 0 && other.value(0x90) == 0);
     } else if (shared) {
         QSignalSpy check(w->heartbeat_timer, &QTimer::timeout);
         QVERIFY(check.wait(10000));
@@ -287,6 +309,8 @@ void tst_connection_close::board_out_of_view_is_sent_its_off_command()
         QVERIFY(w->close());
         QCOMPARE(box.boxes, 1);
     }
+    const QString addr_2 = QSettings(folder.file(), QSettings::IniFormat).value("device_conf/addr_2").toString();
+    QCOMPARE(addr_2, QString::number(w->lasers[1]->can_address));
     w->end_threads();
     QTRY_VERIFY_WITH_TIMEOUT(bench.lines().endsWith("C\r"), 20000);
     const QByteArrayList lines = bench.lines();
@@ -465,20 +489,18 @@ void tst_connection_close::swapped_board_leaves_no_output_on()
     QCOMPARE(off_lines_before(bench.lines(), bench.lines().size()), 0);
 }
 
-// A close or a Disconnect queued behind an operator's action, so that it
-// arrives inside the waits of the action's first send (a switch, a Return, or
-// the turn-off passes of a first close or Disconnect). It is carried out once
-// the command has ended: the question sees what the command turned on, Yes
-// leaves every board off, no false "Connection lost" box, and the event loop
-// of main ends.
+// A close or a Disconnect queued behind an operator's action arrives inside
+// the waits of the action's first send (a switch, a Return, the turn-off of a
+// first close or Disconnect). Carried out once the command has ended: the
+// question sees what the command turned on, Yes leaves every board off, no
+// false "Connection lost" box, and the event loop of main ends.
 void tst_connection_close::request_inside_a_command_data()
 {
     QTest::addColumn<QList<int>>("types"); // channel 1 acted on; channel 2's output on
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("request");
-    QTest::addColumn<int>("answer"); // to the first question, No to any other
-    // -1: a reply not yet in (the passes may end at their bound) may leave the output shown on
-    QTest::addColumn<int>("questions");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("questions"); // -1: a late reply may show the output on again
     const int yes = QMessageBox::Yes, no = QMessageBox::No;
     QTest::newRow("NS on, DC/DC on, Yes") << QList<int>{21, 11} << "on" << "close" << yes << 1;
     QTest::newRow("NS on, DC/DC on, No") << QList<int>{21, 11} << "on" << "close" << no << 1;
@@ -491,7 +513,8 @@ void tst_connection_close::request_inside_a_command_data()
     QTest::newRow("Disconnect in NS on, Yes") << QList<int>{21} << "on" << "disconnect" << yes << 1;
     QTest::newRow("second Disconnect in the passes") << QList<int>{8} << "disconnect" << "disconnect" << yes << 1;
     QTest::newRow("Disconnect in a close's passes") << QList<int>{8} << "close" << "disconnect" << yes << 1;
-    QTest::newRow("close in a Disconnect's passes") << QList<int>{8} << "disconnect" << "close" << yes << -1;
+    QTest::newRow("close in a Disconnect's passes") << QList<int>{8} << "disconnect" << "close" << yes << 1;
+    QTest::newRow("quit signal in NS on") << QList<int>{21} << "on" << "quit signal" << no << 0;
 }
 
 void tst_connection_close::request_inside_a_command()
@@ -503,52 +526,46 @@ void tst_connection_close::request_inside_a_command()
     QFETCH(int, questions);
     const bool starts_on = action == "off" || action == "close" || action == "disconnect";
     operator_bench b(types);
-    b.board(1).set_value(output_code(types[0]), starts_on);
-    if (types.size() > 1)
-        b.board(2).set_value(output_code(types[1]), 1);
-    QString ready = b.connect_by_button();
-    if (ready.isEmpty())
-        ready = b.wait_pages_ready();
+    for (int ch = 1; ch <= types.size(); ++ch)
+        b.board(ch).set_value(output_code(types[ch - 1]), ch == 2 || starts_on);
+    const QString ready = b.connect_and_fill({}, 100);
     QVERIFY2(ready.isEmpty(), qPrintable(ready));
     MainWindow &w = *b.window;
     QTRY_VERIFY_WITH_TIMEOUT(w.channel_output_on(0) == starts_on && (types.size() < 2 || w.channel_output_on(1)), 20000);
-
+    const auto ask = [&](const QString &what, Qt::ConnectionType how) {
+        if (what == "quit signal") // what the signal's handler runs
+            QMetaObject::invokeMethod(&w, [&w] { w.close_unattended(); }, how);
+        else if (what == "close")
+            QMetaObject::invokeMethod(&w, "close", how);
+        else
+            QMetaObject::invokeMethod(w.ui->connect_button_2, "click", how);
+    };
     QObject scope;
     bool requested = false;
     connect(
         b.channel(1)->worker, &laser_worker::thread_serial_write, &scope,
-        [&] {
-            // The polls come from the worker's own thread.
-            if (QThread::currentThread() != w.thread() || std::exchange(requested, true))
-                return;
-            if (request == "close")
-                QMetaObject::invokeMethod(&w, "close", Qt::QueuedConnection);
-            else
-                QMetaObject::invokeMethod(w.ui->connect_button_2, "click", Qt::QueuedConnection);
+        [&] { // the first command frame; the polls come from the worker's thread
+            if (QThread::currentThread() == w.thread() && !std::exchange(requested, true))
+                ask(request, Qt::QueuedConnection);
         },
         Qt::DirectConnection);
-    auto *spin = b.widget<QDoubleSpinBox>(1, QStringLiteral("curr_spin"));
     const auto act = [&] {
-        if (action == "typed on" || action == "return") {
-            spin->selectAll();
+        auto *spin = b.widget<QDoubleSpinBox>(1, QStringLiteral("curr_spin"));
+        spin->selectAll();
+        if (action == "typed on" || action == "return")
             QTest::keyClicks(spin, QStringLiteral("60"));
-        }
         if (action == "return")
             QTest::keyClick(spin, Qt::Key_Return);
-        else if (action == "close")
-            w.close();
-        else if (action == "disconnect")
-            w.ui->connect_button_2->click();
+        else if (action == "close" || action == "disconnect")
+            ask(action, Qt::DirectConnection);
         else
             b.widget<QPushButton>(1, on_off_button_name(types[0]))->click();
     };
-    modal_answer box{{QMessageBox::StandardButton(answer), QMessageBox::No}};
-    if (action == "close" || request == "close") {
+    modal_answer box{QMessageBox::StandardButton(answer)};
+    if (action == "close" || request != "disconnect") {
         // As main runs it: the event loop ends once the window has closed.
         QTimer::singleShot(0, &scope, act);
-        QTimer stuck;
-        connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-        stuck.start(60000);
+        QTimer::singleShot(60000, &scope, [] { QCoreApplication::exit(1); });
         QCOMPARE(QApplication::exec(), 0);
     } else {
         act();
@@ -556,60 +573,11 @@ void tst_connection_close::request_inside_a_command()
     }
     w.end_threads();
     QTRY_VERIFY_WITH_TIMEOUT(b.bench.lines().endsWith("C\r"), 20000);
-    if (questions >= 0)
-        QCOMPARE(box.boxes, questions);
+    QVERIFY(questions < 0 || box.boxes == questions);
     QVERIFY2(box.title != QLatin1String("WARNING"), qPrintable(box.text));
-    for (int ch = 1; ch <= types.size(); ++ch) {
-        const bool ends_on = answer == QMessageBox::No && (ch == 2 || action.endsWith(QLatin1String("on")));
-        QCOMPARE(b.board(ch).value(output_code(types[ch - 1])) != 0, ends_on);
-    }
-}
-
-// A channel flagged on whose board does not answer ("No device", no switch
-// on its page): its board lost from view, or the channel moved to an address
-// where none answers and its switch clicked there. Moving it sends the off
-// command to the address it leaves, then it takes the new one: no box.
-void tst_connection_close::silent_channel_on_is_moved_data()
-{
-    QTest::addColumn<int>("on_at"); // the address where its output went on
-    QTest::addColumn<int>("moved_to");
-    QTest::newRow("board lost from view") << 1 << 6;
-    QTest::newRow("switched on at an empty address, moved back") << 40 << 1;
-}
-
-void tst_connection_close::silent_channel_on_is_moved()
-{
-    QFETCH(int, on_at);
-    QFETCH(int, moved_to);
-    operator_bench b({8});
-    b.board(1).set_value(0x90, on_at == 1);
-    QString ready = b.connect_by_button();
-    if (ready.isEmpty())
-        ready = b.wait_pages_ready();
-    QVERIFY2(ready.isEmpty(), qPrintable(ready));
-    MainWindow &w = *b.window;
-    const auto move_to = [&](int address) {
-        w.ui->addr->setText(QString::number(address));
-        w.ui->main_menu_butt->click();
-    };
-    if (on_at == 1) {
-        QTRY_VERIFY_WITH_TIMEOUT(w.channel_output_on(0), 20000);
-        b.board(1).set_silent(true);
-    } else {
-        move_to(on_at);
-        b.channel(1)->cw_on_off_button->click(); // before the presence check finds nothing there
-        QVERIFY(w.channel_output_on(0));
-    }
-    QTRY_COMPARE_WITH_TIMEOUT(b.channel(1)->worker->device_type.load(), -1, 20000);
-    modal_answer box{QMessageBox::Ok};
-    move_to(moved_to);
-    QCOMPARE(b.channel(1)->can_address, moved_to);
-    QTRY_COMPARE_WITH_TIMEOUT(off_lines_before(b.bench.lines(), b.bench.lines().size(), on_at), 3, 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(w.ui->emitting_label->text(), QStringLiteral("Emission: OFF"), 10000);
-    QCOMPARE(b.board(1).value(0x90), 0.0);
-    QVERIFY(w.close());
-    QCOMPARE(box.boxes, 0);
-    QCOMPARE(QSettings(b.folder.file(), QSettings::IniFormat).value("device_conf/addr").toInt(), moved_to);
+    for (int ch = 1; ch <= types.size(); ++ch) // No leaves on what was on and what the action turned on
+        QCOMPARE(b.board(ch).value(output_code(types[ch - 1])) != 0,
+                 answer == QMessageBox::No && (ch == 2 || action.endsWith(QLatin1String("on"))));
 }
 
 QTEST_MAIN(tst_connection_close)

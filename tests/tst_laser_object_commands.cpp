@@ -420,32 +420,18 @@ private slots:
         QTest::newRow("21 count typed, switch clicked")
             << 21 << 10000 << 48.0 << QStringList{"set pulse_cutted_spin 2", "|", "type pulse_cutted_spin 4", "click"}
             << tripled_all(QList<QByteArray>{data_of(0x35, 4), data_of(0x19, 10000)} + on_tail);
-        // Switching off sends its own commands only, whatever was typed.
+        // Off sends its own commands only, whatever was typed; on first sends
+        // each set point typed since its last send, however spelled.
         const QList<QByteArray> pulsed_off = {data_of(0x19, 10000), data_of(0x20, 0), data_of(0x22, 0)};
-        QTest::newRow("8 current typed, switched off")
-            << 8 << 0 << 0.0 << QStringList{"report 0x90 1", "|", "type curr_spin 140", "off"}
-            << tripled_all({data_of(0x10, 0)});
-        QTest::newRow("11 current typed, switched off: the off's own current")
-            << 11 << 0 << 0.0 << QStringList{"report 0x90 1", "|", "type curr_spin 9", "off"}
-            << tripled_all({data_of(0x11, 0), data_of(0x10, 0)});
-        QTest::newRow("21 voltage typed, switched off")
-            << 21 << 10000 << 48.0 << QStringList{"report 0xA2 1", "|", "type volt_spin 35", "off"} << tripled_all(pulsed_off);
-        QTest::newRow("20 voltage typed, switch clicked off")
-            << 20 << 10000 << 48.0 << QStringList{"report 0xA2 1", "|", "type volt_spin 30", "click"} << tripled_all(pulsed_off);
-        // Switching on sends a set point typed since its last send first,
-        // however spelled and whether the box was left or not; only then.
-        const QStringList sent_50 = {"set curr_spin 50", "return curr_spin", "set temp_spin 25", "return temp_spin", "|"};
-        QTest::newRow("8 current typed \"60.0\", switch pressed")
-            << 8 << 0 << 0.0 << sent_50 + QStringList{"type curr_spin 60.0", "on"}
-            << tripled_all({data_of(0x11, 600), data_of(0x10, 1)});
-        QTest::newRow("8 current typed \"60\", box left, switch clicked")
-            << 8 << 0 << 0.0 << sent_50 + QStringList{"type curr_spin 60", "leave curr_spin", "click"}
-            << tripled_all({data_of(0x11, 600), data_of(0x10, 1)});
-        QTest::newRow("8 temperature typed \"30.0\", switch clicked")
-            << 8 << 0 << 0.0 << sent_50 + QStringList{"type temp_spin 30.0", "click"}
-            << tripled_all({data_of(0x12, 300), data_of(0x10, 1)});
-        QTest::newRow("8 nothing typed since sent") << 8 << 0 << 0.0 << sent_50 + QStringList{"on"}
-                                                    << tripled_all({data_of(0x10, 1)});
+        const QStringList sent = {"set curr_spin 50", "return curr_spin", "set temp_spin 25", "return temp_spin", "|"};
+        QTest::newRow("8 current typed, off") << 8 << 0 << 0.0 << QStringList{"report 0x90 1", "|", "type curr_spin 140", "off"} << tripled_all({data_of(0x10, 0)});
+        QTest::newRow("11 current typed, off") << 11 << 0 << 0.0 << QStringList{"report 0x90 1", "|", "type curr_spin 9", "off"} << tripled_all({data_of(0x11, 0), data_of(0x10, 0)});
+        QTest::newRow("21 voltage typed, off") << 21 << 10000 << 48.0 << QStringList{"report 0xA2 1", "|", "type volt_spin 35", "off"} << tripled_all(pulsed_off);
+        QTest::newRow("20 voltage typed, clicked off") << 20 << 10000 << 48.0 << QStringList{"report 0xA2 1", "|", "type volt_spin 30", "click"} << tripled_all(pulsed_off);
+        QTest::newRow("8 \"60.0\" typed, on") << 8 << 0 << 0.0 << sent + QStringList{"type curr_spin 60.0", "on"} << tripled_all({data_of(0x11, 600), data_of(0x10, 1)});
+        QTest::newRow("8 \"60\" typed, box left, clicked on") << 8 << 0 << 0.0 << sent + QStringList{"type curr_spin 60", "leave curr_spin", "click"} << tripled_all({data_of(0x11, 600), data_of(0x10, 1)});
+        QTest::newRow("8 \"30.0\" typed, clicked on") << 8 << 0 << 0.0 << sent + QStringList{"type temp_spin 30.0", "click"} << tripled_all({data_of(0x12, 300), data_of(0x10, 1)});
+        QTest::newRow("8 nothing typed since sent, on") << 8 << 0 << 0.0 << sent + QStringList{"on"} << tripled_all({data_of(0x10, 1)});
     }
 
     void operator_entries()

@@ -16,7 +16,6 @@
 #include <QTimer>
 
 #include <csignal>
-#include <utility>
 
 #include "app/mainwindow.h"
 #include "app/program_font.h"
@@ -101,21 +100,6 @@ int run_program_unattended(int argc, char *argv[])
     window.show();
     QTimer walked_away;
     bool asked = false;
-    if (qgetenv(signal_child_mode) == "send") {
-        // The signal arrives inside the first wait of the PS switch's sends.
-        laser_object *ps = window.lasers[1];
-        QObject::connect(&walked_away, &QTimer::timeout, [&] {
-            if (!window.channel_output_on(0) || ps->worker->device_type.load() != 20)
-                return;
-            walked_away.stop();
-            QObject::connect(ps->worker, &laser_worker::thread_serial_write, &window, [&] {
-                if (QThread::currentThread() == window.thread() && !std::exchange(asked, true))
-                    ::raise(SIGTERM);
-            }, Qt::DirectConnection);
-            ps->ps_ns_on_off_butt->click();
-        });
-        walked_away.start(50);
-    }
     if (qgetenv(signal_child_mode) == "question") {
         QObject::connect(&walked_away, &QTimer::timeout, [&] {
             if (!asked && window.connected && window.channel_output_on(0)) {
@@ -146,7 +130,7 @@ private slots:
     // exit code 0. Signals ignored when it started stay ignored.
     void signal_ends_the_program_in_order_data()
     {
-        QTest::addColumn<int>("signal_number"); // 0: the program raises SIGTERM inside a send
+        QTest::addColumn<int>("signal_number");
         QTest::addColumn<bool>("question_open");
         QTest::addColumn<bool>("hup_int_ignored");
         QTest::newRow("SIGTERM") << int(SIGTERM) << false << false;
@@ -154,7 +138,6 @@ private slots:
         QTest::newRow("SIGHUP") << int(SIGHUP) << false << false;
         QTest::newRow("SIGTERM, the question left open") << int(SIGTERM) << true << false;
         QTest::newRow("SIGTERM, started with SIGHUP and SIGINT ignored") << int(SIGTERM) << false << true;
-        QTest::newRow("SIGTERM inside a send") << 0 << false << false;
     }
 
     void signal_ends_the_program_in_order()
@@ -162,7 +145,6 @@ private slots:
         QFETCH(int, signal_number);
         QFETCH(bool, question_open);
         QFETCH(bool, hup_int_ignored);
-        const char *child = signal_number == 0 ? "send" : question_open ? "question" : "1";
         settings_folder folder;
         bench_line bench;
         sim_board &cw = bench.add_board(8, 1);
@@ -179,14 +161,14 @@ private slots:
         for (int i = 0; hup_int_ignored && i < 2; ++i)
             ::sigaction(i ? SIGINT : SIGHUP, &ignore, &before[i]);
         start_on_bench(program, QCoreApplication::applicationFilePath(), bench.path(), folder.path(),
-                       {{QLatin1String(signal_child_mode), QString::fromLatin1(child)}});
+                       {{QLatin1String(signal_child_mode), question_open ? QStringLiteral("question") : QStringLiteral("1")}});
         for (int i = 0; hup_int_ignored && i < 2; ++i)
             ::sigaction(i ? SIGINT : SIGHUP, &before[i], nullptr);
         QVERIFY(program.waitForStarted(30000));
         QByteArray log;
         QVERIFY2(wait_port_open(program, &log), log.constData());
         // Two output polls answered: the program has decoded the output on.
-        QVERIFY(signal_number == 0 || QTest::qWaitFor([&] { return cw.received(0x90) >= 2 && ps.received(0xA2) >= 2; }, 30000));
+        QVERIFY(QTest::qWaitFor([&] { return cw.received(0x90) >= 2 && ps.received(0xA2) >= 2; }, 30000));
         if (hup_int_ignored) {
             // Three more passes, where a quit would end after the pass under way.
             QVERIFY(::kill(pid_t(program.processId()), SIGHUP) == 0 && ::kill(pid_t(program.processId()), SIGINT) == 0);
@@ -201,7 +183,7 @@ private slots:
                     return log.contains("question open");
                 },
                 30000));
-        QVERIFY(signal_number == 0 || ::kill(pid_t(program.processId()), signal_number) == 0);
+        QVERIFY(::kill(pid_t(program.processId()), signal_number) == 0);
         const bool ended = program.waitForFinished(60000);
         log += program.readAll();
         QVERIFY2(ended, log.constData());

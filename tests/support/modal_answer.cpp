@@ -3,7 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 
-modal_answer::modal_answer(const QList<QMessageBox::StandardButton> &buttons) : answers(buttons)
+modal_answer::modal_answer(QMessageBox::StandardButton button) : answer(button)
 {
     connect(&timer, &QTimer::timeout, this, &modal_answer::look);
     timer.start(20);
@@ -14,7 +14,6 @@ void modal_answer::look()
     auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
     if (!box || !box->isVisible())
         return;
-    const QMessageBox::StandardButton answer = answers.value(qMin(boxes, answers.size() - 1));
     ++boxes;
     title = box->windowTitle();
     text = box->text();

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
@@ -12,9 +11,7 @@ class modal_answer : public QObject
 {
     Q_OBJECT
 public:
-    explicit modal_answer(QMessageBox::StandardButton button) : modal_answer(QList<QMessageBox::StandardButton>{button}) {}
-    // The boxes in turn, the last button for every box after.
-    explicit modal_answer(const QList<QMessageBox::StandardButton> &buttons);
+    explicit modal_answer(QMessageBox::StandardButton button);
 
     int boxes = 0;
     QString title;
@@ -23,6 +20,6 @@ public:
 private:
     void look();
 
-    QList<QMessageBox::StandardButton> answers;
+    QMessageBox::StandardButton answer;
     QTimer timer;
 };
