@@ -6,6 +6,7 @@
 
 #include "app/branding.h"
 #include "app/channel_rows.h"
+#include "channel/command_guard.h"
 #include "channel/laser_object.h"
 #include "comm/serial_object.h"
 #include "forms/main_form.h"
@@ -54,6 +55,11 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
         reconnect_timer->start(reconnect_period_ms);
         ui->connection_mode->setChecked(true);
     }
+
+    // Queued: a wait's end is not the end of the command that made it (the
+    // output switch sends several); the command's own caller returns first.
+    connect(&commands_under_way::instance(), &commands_under_way::sig_ended, this, &MainWindow::run_held_requests,
+            Qt::QueuedConnection);
 
     heartbeat_timer = new QTimer();
     connect(heartbeat_timer, &QTimer::timeout, this, &MainWindow::sl_device_heartbeat_timer);

@@ -91,7 +91,10 @@ public:
 
     // True when any of the seven output flags of a channel's records is set.
     bool channel_output_on(int index) const;
-    // True while a send of any channel is under way (in its waits).
+    // The channel's board is asked for its type on the live link now.
+    bool channel_polled(int index) const;
+    // True while a command (a channel's sends, a set sequence of the
+    // parameters window) is under way, in one of its waits.
     bool command_under_way() const;
 
 signals:
@@ -144,6 +147,11 @@ private:
     void start_connection_attempt();
     // The operator's disconnect: the turn-off question, then the link closed.
     void disconnect_by_user();
+    // Auto-connection off, as the operator's disconnect leaves it.
+    void end_auto_connection();
+    // After the poll flags changed: a channel no longer polled has its
+    // presence to prove afresh.
+    void note_polling();
     void select_menu_page(int index);
 
     QIntValidator *can_id_validator = nullptr;
@@ -159,4 +167,11 @@ private:
     // The operator's disconnect has been sent to the link: a frame sent now
     // queues behind it and never reaches a board.
     bool link_closing = false;
+    // Per channel: polled on the live link without a break since the last
+    // presence check (or the connection); and found silent by a check that
+    // ended such a period. Only the latter says that a board does not answer:
+    // a "No device" left from a dead link, or of a channel nobody polls,
+    // says nothing of its board.
+    bool polled_since_check[channel_total] = {};
+    bool found_silent[channel_total] = {};
 };

@@ -64,9 +64,6 @@ void MainWindow::add_laser_channel(int32_t address, QWidget *page)
     connect(channel->laser_tab_button, &QAbstractButton::clicked, this, &MainWindow::laser_tab_button_click);
     connect(channel, SIGNAL(show_conf_dialog_signal(int)), this, SLOT(show_laser_conf_dialog_slot(int)));
     connect(this, SIGNAL(key_event(QObject*)), channel, SLOT(sl_return_key_pressed_on_spinbox(QObject*)));
-    // Queued: a send's end is not the end of the command that made it (the
-    // output switch sends several); the command's own caller returns first.
-    connect(channel, &laser_object::sig_sends_ended, this, &MainWindow::run_held_requests, Qt::QueuedConnection);
     ++laser_count;
 }
 
@@ -94,10 +91,12 @@ void MainWindow::apply_system_configuration()
         laser_object *channel = lasers[i];
         laser_worker *worker = channel->worker;
         const bool moved_while_on = address != channel->can_address && channel_output_on(i);
-        if (moved_while_on && connected && family_of(worker->device_type) == driver_family::none) {
-            // Its board does not answer ("No device"): the page offers no
-            // switch, and no reply will ever clear the flag. The address it
-            // leaves is sent the off commands, and the channel forgets it.
+        if (moved_while_on && found_silent[i] && !link_closing &&
+            family_of(worker->device_type) == driver_family::none) {
+            // Its board does not answer ("No device" while polled on the live
+            // link): the page offers no switch, and no reply will ever clear
+            // the flag. The address it leaves is sent the off commands, and
+            // the channel forgets it.
             channel->laser_off();
             for (const family_output_flag &f : family_output_flags(*worker))
                 *f.flag = 0;
@@ -114,6 +113,9 @@ void MainWindow::apply_system_configuration()
         channel->can_address = address;
         worker->set_records_address(address);
     }
+    // After the moves, which judge each channel by what its board did while
+    // it was polled.
+    note_polling();
     if (kept_on.isEmpty())
         return;
     // After the callers' own steps (a connection, the parameters window's

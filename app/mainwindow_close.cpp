@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QtDebug>
 
+#include "channel/command_guard.h"
 #include "channel/laser_object.h"
 #include "comm/laser_worker.h"
 #include "comm/serial_object.h"
@@ -45,10 +46,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 bool MainWindow::command_under_way() const
 {
-    for (const laser_object *channel : lasers)
-        if (channel && channel->sends_under_way > 0)
-            return true;
-    return false;
+    return commands_under_way::instance().any();
 }
 
 void MainWindow::run_held_requests()
@@ -62,8 +60,12 @@ void MainWindow::run_held_requests()
         close();
     } else if (disconnect_held) {
         disconnect_held = false;
+        // The link went down meanwhile: nothing to ask or close, but the
+        // operator asked for no more connections.
         if (connected)
             disconnect_by_user();
+        else
+            end_auto_connection();
         run_held_requests(); // a close asked for during the disconnect
     }
 }

@@ -141,9 +141,7 @@ void MainWindow::disconnect_by_user()
 {
     disconnecting = true;
     ask_turn_off_outputs(QStringLiteral("disconnect"));
-    reconnect_timer->stop();
-    auto_connection = false;
-    ui->connection_mode->setChecked(false);
+    end_auto_connection();
     emit sig_disconnect_serial();
     link_closing = true;
     disconnecting = false;
@@ -161,6 +159,16 @@ void MainWindow::on_connection_mode_clicked()
         reconnect_timer->stop();
         auto_connection = false;
     }
+}
+
+void MainWindow::end_auto_connection()
+{
+    reconnect_timer->stop();
+    auto_connection = false;
+    ui->connection_mode->setChecked(false);
+    // Otherwise the link's answer to the disconnect offers the port list.
+    if (!connected)
+        ui->serial_combo_box->setEnabled(true);
 }
 
 void MainWindow::reconnect_timer_slot()
@@ -194,6 +202,10 @@ void MainWindow::sl_serial_connected()
     ui->serial_combo_box->setEnabled(false);
     apply_system_configuration();
     keep_params_window_polling();
+    // A presence period starts: what the pages showed while the link was
+    // down (the disconnect forgot it) says nothing of the boards.
+    for (int i = 0; i < channel_total; ++i)
+        polled_since_check[i] = channel_polled(i);
 }
 
 void MainWindow::sl_serial_disconnected()
@@ -213,4 +225,5 @@ void MainWindow::sl_serial_disconnected()
         w->main_poll.store(false);
         w->detail_poll.store(false);
     }
+    note_polling();
 }

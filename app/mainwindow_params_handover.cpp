@@ -43,6 +43,7 @@ void MainWindow::show_laser_conf_dialog_slot(int idx)
     stop_all_polling(lasers);
     laser_params_window->channel = lasers[idx];
     lasers[idx]->worker->detail_poll.store(true);
+    note_polling();
     // The inputs start from the values last decoded for this channel.
     laser_params_window->load_spin_boxes();
     laser_params_window->show();
@@ -69,4 +70,5 @@ void MainWindow::keep_params_window_polling()
     for (laser_object *channel : lasers)
         if (channel == shown)
             channel->worker->detail_poll.store(true);
+    note_polling();
 }

@@ -34,12 +34,30 @@ void MainWindow::handle_rx_can_message(serial_message_struct sm)
 
 void MainWindow::sl_device_heartbeat_timer()
 {
-    for (laser_object *channel : lasers) {
+    for (int i = 0; i < channel_total; ++i) {
+        laser_object *channel = lasers[i];
         laser_worker *w = channel->worker;
-        if (!w->heartbeat.load())
+        const bool answered = w->heartbeat.load();
+        if (!answered)
             w->device_type.store(-1);
+        found_silent[i] = !answered && polled_since_check[i];
+        polled_since_check[i] = channel_polled(i);
         w->heartbeat.store(false);
         channel->forget_unheard_outputs();
+    }
+}
+
+bool MainWindow::channel_polled(int index) const
+{
+    const laser_worker *w = lasers[index]->worker;
+    return connected && w->running.load() && (w->main_poll.load() || w->detail_poll.load());
+}
+
+void MainWindow::note_polling()
+{
+    for (int i = 0; i < channel_total; ++i) {
+        if (!channel_polled(i))
+            polled_since_check[i] = found_silent[i] = false;
     }
 }
 

@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "app/channel_rows.h"
+#include "channel/laser_object.h"
 #include "forms/mainwindow_form.h"
 
 namespace {
@@ -104,8 +105,14 @@ void MainWindow::write_settings()
     }
     for (int i = 0; i < channel_total; ++i)
         settings->setValue(name_key(i), (ui->*channel_rows[i].name)->text());
-    for (int i = 0; i < channel_total; ++i)
-        settings->setValue(address_key(i), (ui->*channel_rows[i].address)->text());
+    for (int i = 0; i < channel_total; ++i) {
+        // A CAN ID typed for a channel whose output is on was never applied
+        // ("Main" refuses it): the next run must poll the board that is on.
+        QString address = (ui->*channel_rows[i].address)->text();
+        if (address.toInt(nullptr, 10) != lasers[i]->can_address && channel_output_on(i))
+            address = QString::number(lasers[i]->can_address);
+        settings->setValue(address_key(i), address);
+    }
     settings->setValue(QStringLiteral("device_conf/mini_usb"), mini_usb);
     settings->setValue(QStringLiteral("settings/available"), 1);
     settings->sync();

@@ -1,10 +1,9 @@
 #include "channel/laser_object.h"
 
 #include <QDoubleSpinBox>
-#include <QEventLoop>
 #include <QMessageBox>
-#include <QTimer>
 
+#include "channel/command_guard.h"
 #include "channel/driver_family.h"
 #include "channel/frame_buffer.h"
 #include "comm/can_commands.h"
@@ -15,15 +14,6 @@
 // Commands are not acknowledged; what the page shows comes from replies.
 
 namespace {
-
-// Serves queued replies, timers and input meanwhile, so the window stays
-// live; any slot, another send included, may run inside.
-void serve_events_ms(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, SLOT(quit()));
-    loop.exec();
-}
 
 // The current value of a set point becomes the value the board is taken to
 // hold, and is what goes out.
@@ -52,22 +42,23 @@ void laser_object::triple_send(const uint8_t *frame, uint32_t len)
     const QByteArray own(reinterpret_cast<const char *>(frame), int(len));
     // d0, the command code, stands in the two hex digits after "tIII8".
     const uint32_t code = QByteArray::fromRawData(own.constData() + 5, 2).toUInt(nullptr, 16) & 0xFF;
+    // Under way from the first frame on, not only inside the waits.
+    const command_guard sending;
     uint32_t &sends_of_command = sends_by_code[code];
     const uint32_t this_send = ++sends_of_command;
     ++commands_sent;
     note_entries_sent(int(code));
     tx_data = own;
-    ++sends_under_way;
     for (int i = 0; i < 3; ++i) {
         // A newer send of the same command, run inside a wait, has the last
         // word: repeating this older frame after it would undo it.
         if (sends_of_command != this_send)
             break;
         emit worker->thread_serial_write(own);
-        serve_events_ms(1);
+        // Replies, timers and input are served meanwhile; any slot, another
+        // send included, may run inside.
+        command_wait_ms(1);
     }
-    if (--sends_under_way == 0)
-        emit sig_sends_ended();
 }
 
 void laser_object::laser_current_butt_clicked()

@@ -156,10 +156,6 @@ public:
     // -1 while the width gives none, so the next valid rate rebuilds.
     float ns_last_max_rate = 0.0f;
 
-    // Sends of this channel under way: their waits serve other input, and
-    // the main window holds a close or a disconnect until none is left.
-    uint32_t sends_under_way = 0;
-
     // Decodes one reply routed to this channel into the worker's records.
     void handle_rx_can_message(const serial_message_struct *msg);
     // Redraws the page for the board's driver type ("No device" otherwise).
@@ -173,8 +169,6 @@ public:
 signals:
     void show_conf_dialog_signal(int idx);
     void sig_freq_ps20_target_update_adapter(int);
-    // The last send of this channel under way has ended.
-    void sig_sends_ended();
 
 public slots:
     void laser_current_butt_clicked();

@@ -1,9 +1,9 @@
 #include "params/laser_params.h"
 
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QTimer>
 
+#include "channel/command_guard.h"
 #include "channel/laser_object.h"
 #include "comm/laser_worker.h"
 #include "ui_laser_params.h"
@@ -34,9 +34,9 @@ void laser_params::closeEvent(QCloseEvent *)
 
 void laser_params::delay_ms(int ms)
 {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
+    // A wait of a set sequence: a close of the main window asked for
+    // meanwhile waits for the sequence's end.
+    command_wait_ms(ms);
 }
 
 void laser_params::on_write_button_clicked()

@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QMessageBox>
 
+#include "channel/command_guard.h"
 #include "channel/laser_object.h"
 #include "comm/laser_worker.h"
 #include "comm/value_encoding.h"
@@ -135,6 +136,8 @@ void laser_params::send_sequence(const frame_builder &build, bool saved_box)
     if (!target)
         return;
     const uint32_t closes_before = close_count;
+    // Under way to the end, the box included.
+    const command_guard sequence;
     laser_worker *const w = target->worker;
     w->detail_poll = false;
     delay_ms(50);

@@ -11,10 +11,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QThread>
 #include <QTimer>
 
 #include <ctime>
 #include <memory>
+#include <utility>
 
 #include "app/mainwindow.h"
 #include "app/resources.h"
@@ -123,6 +125,8 @@ void tst_connection_bench::auto_connection_follows_the_port()
     first.add_board(8, 5);
     bench_line back;
     back.add_board(8, 5);
+    bench_line again;
+    again.add_board(8, 5);
     offer_ports({link});
     write_bench_settings({{1, 5}}, link, true);
     MainWindow w;
@@ -158,6 +162,34 @@ void tst_connection_bench::auto_connection_follows_the_port()
     QTRY_COMPARE_WITH_TIMEOUT(status(w), connected_text, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(back.bus.board_at(5)->received(0xD0) > 0, 30000);
     QCOMPARE(back.lines().mid(0, 6), (QByteArrayList{"S6\r", "S6\r", "S6\r", "O\r", "O\r", "O\r"}));
+
+    // Disconnect clicked inside the sends of a click on the output switch
+    // (held until they end), the port unplugged meanwhile: the operator still
+    // asked for no more connections, so the port plugged in again is left be.
+    QTRY_COMPARE_WITH_TIMEOUT(w.lasers[0]->worker->device_type.load(), 8, 20000);
+    QObject scope;
+    bool unplugged = false;
+    connect(
+        w.lasers[0]->worker, &laser_worker::thread_serial_write, &scope,
+        [&] { // the switch's first frame; the polls come from the worker's thread
+            if (QThread::currentThread() != w.thread() || std::exchange(unplugged, true))
+                return;
+            QMetaObject::invokeMethod(w.ui->connect_button_2, "click", Qt::QueuedConnection);
+            QFile::remove(link);
+            back.adapter()->hang_up();
+            QVERIFY(QTest::qWaitFor([&] { return !w.connected; }, 5000));
+        },
+        Qt::DirectConnection);
+    w.lasers[0]->cw_on_off_button->click();
+    QVERIFY(unplugged);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.auto_connection, 5000);
+    QVERIFY(!w.ui->connection_mode->isChecked() && !w.reconnect_timer->isActive());
+    QVERIFY(w.ui->serial_combo_box->isEnabled());
+    again.start();
+    QVERIFY(QFile::link(again.path(), link));
+    QTest::qWait(1500); // five ticks of the reconnect timer, had it run
+    QCOMPARE(status(w), disconnected_text);
+    QVERIFY(again.lines().isEmpty());
 }
 
 void tst_connection_bench::second_attempt_keeps_the_connection()

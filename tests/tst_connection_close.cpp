@@ -22,6 +22,7 @@
 #include "channel/laser_object.h"
 #include "comm/laser_worker.h"
 #include "forms/mainwindow_form.h"
+#include "params/laser_params.h"
 #include "support/bench_line.h"
 #include "sim/sim_bus.h"
 #include "support/bench_settings.h"
@@ -108,13 +109,17 @@ private slots:
 void tst_connection_close::turn_off_question_data()
 {
     QTest::addColumn<int>("answer");
-    QTest::newRow("Yes") << int(QMessageBox::Yes);
-    QTest::newRow("No") << int(QMessageBox::No);
+    QTest::addColumn<QString>("typed_can_id"); // channel 2's, not applied
+    QTest::newRow("Yes") << int(QMessageBox::Yes) << "";
+    QTest::newRow("No") << int(QMessageBox::No) << "";
+    // Its output stays on: the file keeps the address the channel polls.
+    QTest::newRow("No, channel 2's CAN ID typed") << int(QMessageBox::No) << "4";
 }
 
 void tst_connection_close::turn_off_question()
 {
     QFETCH(int, answer);
+    QFETCH(QString, typed_can_id);
     const bool yes = answer == QMessageBox::Yes;
     settings_folder folder;
     bench_with_outputs_on b;
@@ -122,6 +127,8 @@ void tst_connection_close::turn_off_question()
     w.show();
     QVERIFY(connect_with_outputs_reported_on(w));
     QFile::remove(folder.file());
+    if (!typed_can_id.isEmpty())
+        w.ui->addr_2->setText(typed_can_id);
 
     modal_answer box{QMessageBox::StandardButton(answer)};
     QVERIFY(w.close());
@@ -233,10 +240,14 @@ void tst_connection_close::board_out_of_view_is_sent_its_off_command_data()
     QTest::newRow("two families at one address") << "shared";
     QTest::newRow("CAN ID changed to a free address") << "4";
     QTest::newRow("CAN ID changed to another board's") << "7";
-    // Channel 2 flagged on, its board not answering: moved, with no box,
-    // once the address it leaves has been sent the off command.
+    // Channel 2 flagged on, its board not answering while polled on the
+    // live link: moved, with no box, once the address it leaves has been
+    // sent the off command. "No device" only because the link was down or
+    // nobody polled the channel: kept, with the box, nothing sent.
     QTest::newRow("channel 2 on, its board lost, moved") << "2 lost";
     QTest::newRow("channel 2 on at an empty address, moved back") << "2 at 40";
+    QTest::newRow("channel 2 on, CAN ID typed while disconnected, kept") << "2 kept, link down";
+    QTest::newRow("channel 2 on, disabled, then its CAN ID changed, kept") << "2 kept, disabled";
 }
 
 void tst_connection_close::board_out_of_view_is_sent_its_off_command()
@@ -249,7 +260,7 @@ void tst_connection_close::board_out_of_view_is_sent_its_off_command()
     cw.set_value(0x90, 1);
     // Sharing address 5 with its emission on, or an idle board at 7.
     sim_board &other = shared ? bench.add_board(7, 5) : bench.add_board(16, 7);
-    if (change == "2 lost")
+    if (change == "2 lost" || change.startsWith("2 kept"))
         other.set_value(0x90, 1);
     if (shared) {
         other.set_value(0xA2, 1);
@@ -270,23 +281,55 @@ void tst_connection_close::board_out_of_view_is_sent_its_off_command()
         cw.set_silent(true);
         QTRY_COMPARE_WITH_TIMEOUT(worker->device_type.load(), -1, 20000);
     } else if (change.startsWith("2 ")) {
-        const bool lost = change == "2 lost";
-        const int left = lost ? 7 : 40, moved_to = lost ? 8 : 7;
-        if (lost) {
-            QTRY_VERIFY_WITH_TIMEOUT(w->channel_output_on(1), 30000);
-            other.set_silent(true);
-        } else {
+        const bool lost = change == "2 lost", at_40 = change == "2 at 40", kept = change.startsWith("2 kept");
+        const bool link_down = change == "2 kept, link down";
+        const int left = at_40 ? 40 : 7, moved_to = lost ? 8 : 7;
+        if (at_40) {
             w->ui->addr_2->setText("40");
             w->ui->main_menu_butt->click();
             w->lasers[1]->cw_on_off_button->click(); // before the presence check finds nothing there
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(w->channel_output_on(1), 30000);
+            other.set_silent(lost);
+        }
+        if (kept) {
+            // A presence check right before the polling stops, and one after
+            // that hears nothing of channel 2; two after the disconnect, whose
+            // question lets replies in.
+            w->sl_device_heartbeat_timer();
+            if (link_down) {
+                modal_answer no{QMessageBox::No};
+                w->ui->connect_button_2->click();
+                QTRY_VERIFY_WITH_TIMEOUT(!w->connected, 20000);
+                w->sl_device_heartbeat_timer();
+            } else {
+                w->ui->dev_en_2->setChecked(false);
+                w->ui->main_menu_butt->click();
+            }
+            w->sl_device_heartbeat_timer();
         }
         QTRY_COMPARE_WITH_TIMEOUT(w->lasers[1]->worker->device_type.load(), -1, 20000);
         modal_answer box{QMessageBox::Ok};
-        w->ui->addr_2->setText(QString::number(moved_to));
-        w->ui->main_menu_butt->click();
+        w->ui->addr_2->setText(kept ? QStringLiteral("8") : QString::number(moved_to));
+        if (link_down)
+            w->ui->connect_button_2->click();
+        else
+            w->ui->main_menu_butt->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w->connected, 20000);
         QCOMPARE(w->lasers[1]->can_address, moved_to);
-        QTRY_COMPARE_WITH_TIMEOUT(off_lines_before(bench.lines(), bench.lines().size(), left), 3, 10000);
-        QVERIFY(!w->channel_output_on(1) && box.boxes == 0 && other.value(0x90) == 0);
+        if (kept) {
+            QTRY_COMPARE_WITH_TIMEOUT(box.boxes, 1, 10000);
+            QCOMPARE(box.text, QStringLiteral("Channel 2 is on: turn its output off before changing its CAN ID."));
+            QCOMPARE(w->ui->addr_2->text(), QStringLiteral("7"));
+            QCOMPARE(off_lines_before(bench.lines(), bench.lines().size(), 7), 0);
+            QVERIFY(w->channel_output_on(1) && other.value(0x90) == 1);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(off_lines_before(bench.lines(), bench.lines().size(), left), 3, 10000);
+            QVERIFY(!w->channel_output_on(1) && box.boxes == 0);
+            // The lost board heard its off; the board the channel moved back
+            // to was sent nothing.
+            QVERIFY(lost ? other.value(0x90) == 0 : other.received(0x10) == 0);
+        }
     } else if (shared) {
         QSignalSpy check(w->heartbeat_timer, &QTimer::timeout);
         QVERIFY(check.wait(10000));
@@ -491,16 +534,18 @@ void tst_connection_close::swapped_board_leaves_no_output_on()
 
 // A close or a Disconnect queued behind an operator's action arrives inside
 // the waits of the action's first send (a switch, a Return, the turn-off of a
-// first close or Disconnect). Carried out once the command has ended: the
-// question sees what the command turned on, Yes leaves every board off, no
-// false "Connection lost" box, and the event loop of main ends.
+// first close or Disconnect, a set sequence of the parameters window), or
+// while the window's "Configuration Saved." box is open. Carried out once the
+// command has ended: the question sees what the command turned on, Yes leaves
+// every board off, no false "Connection lost" box, and the event loop of main
+// ends.
 void tst_connection_close::request_inside_a_command_data()
 {
     QTest::addColumn<QList<int>>("types"); // channel 1 acted on; channel 2's output on
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("request");
     QTest::addColumn<int>("answer");
-    QTest::addColumn<int>("questions"); // -1: a late reply may show the output on again
+    QTest::addColumn<int>("questions"); // boxes: the question, and "Configuration Saved." when saving
     const int yes = QMessageBox::Yes, no = QMessageBox::No;
     QTest::newRow("NS on, DC/DC on, Yes") << QList<int>{21, 11} << "on" << "close" << yes << 1;
     QTest::newRow("NS on, DC/DC on, No") << QList<int>{21, 11} << "on" << "close" << no << 1;
@@ -509,12 +554,19 @@ void tst_connection_close::request_inside_a_command_data()
     QTest::newRow("CW on, current typed, Yes") << QList<int>{8} << "typed on" << "close" << yes << 1;
     QTest::newRow("CW current Return, DC/DC on, No") << QList<int>{8, 11} << "return" << "close" << no << 1;
     QTest::newRow("DC/DC off, CW on, Yes") << QList<int>{11, 8} << "off" << "close" << yes << 1;
-    QTest::newRow("DC/DC off alone, No") << QList<int>{11} << "off" << "close" << no << -1;
+    QTest::newRow("DC/DC off alone, No") << QList<int>{11} << "off" << "close" << no << 0;
     QTest::newRow("Disconnect in NS on, Yes") << QList<int>{21} << "on" << "disconnect" << yes << 1;
     QTest::newRow("second Disconnect in the passes") << QList<int>{8} << "disconnect" << "disconnect" << yes << 1;
     QTest::newRow("Disconnect in a close's passes") << QList<int>{8} << "close" << "disconnect" << yes << 1;
     QTest::newRow("close in a Disconnect's passes") << QList<int>{8} << "disconnect" << "close" << yes << 1;
     QTest::newRow("quit signal in NS on") << QList<int>{21} << "on" << "quit signal" << no << 0;
+    // The parameters window on channel 1, its maximum current set, closed and
+    // the main window with it (by the window's Close button too); a power
+    // board's configuration saved.
+    QTest::newRow("limit set, both closed, Yes") << QList<int>{8, 8} << "limit" << "close both" << yes << 1;
+    QTest::newRow("limit set, both closed, No") << QList<int>{8, 8} << "limit" << "close both" << no << 1;
+    QTest::newRow("limit set, Close button, nothing on") << QList<int>{8} << "limit" << "close button" << yes << 0;
+    QTest::newRow("saved box open, both closed, Yes") << QList<int>{18, 8} << "save" << "close both" << yes << 2;
 }
 
 void tst_connection_close::request_inside_a_command()
@@ -535,20 +587,31 @@ void tst_connection_close::request_inside_a_command()
     const auto ask = [&](const QString &what, Qt::ConnectionType how) {
         if (what == "quit signal") // what the signal's handler runs
             QMetaObject::invokeMethod(&w, [&w] { w.close_unattended(); }, how);
-        else if (what == "close")
+        else if (what == "close button")
+            QMetaObject::invokeMethod(b.params->findChild<QPushButton *>("write_button"), "click", how);
+        else if (what == "close both")
+            QMetaObject::invokeMethod(b.params.get(), "close", how);
+        if (what == "close" || what.startsWith(QLatin1String("close ")))
             QMetaObject::invokeMethod(&w, "close", how);
-        else
+        else if (what == "disconnect")
             QMetaObject::invokeMethod(w.ui->connect_button_2, "click", how);
     };
     QObject scope;
     bool requested = false;
-    connect(
-        b.channel(1)->worker, &laser_worker::thread_serial_write, &scope,
-        [&] { // the first command frame; the polls come from the worker's thread
-            if (QThread::currentThread() == w.thread() && !std::exchange(requested, true))
-                ask(request, Qt::QueuedConnection);
-        },
-        Qt::DirectConnection);
+    QTimer saved_box; // asks from inside the box's own loop, before it is answered
+    const auto first_frame = [&] { // the polls come from the worker's thread
+        if (QThread::currentThread() == w.thread() && !saved_box.isActive() && !std::exchange(requested, true))
+            ask(request, Qt::QueuedConnection);
+    };
+    connect(b.channel(1)->worker, &laser_worker::thread_serial_write, &scope, first_frame, Qt::DirectConnection);
+    connect(b.params.get(), &laser_params::sig_thread_serial_write, &scope, first_frame, Qt::DirectConnection);
+    connect(&saved_box, &QTimer::timeout, &scope, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (box && box->text() == QLatin1String("Configuration Saved.") && !std::exchange(requested, true))
+            ask(request, Qt::DirectConnection);
+    });
+    if (action == "save")
+        saved_box.start(1);
     const auto act = [&] {
         auto *spin = b.widget<QDoubleSpinBox>(1, QStringLiteral("curr_spin"));
         spin->selectAll();
@@ -558,10 +621,19 @@ void tst_connection_close::request_inside_a_command()
             QTest::keyClick(spin, Qt::Key_Return);
         else if (action == "close" || action == "disconnect")
             ask(action, Qt::DirectConnection);
-        else
+        else if (action == "limit" || action == "save") {
+            b.channel(1)->config_button->click();
+            b.params->findChild<QDoubleSpinBox *>("cur_max_spin")->setValue(100.0);
+            b.params->findChild<QPushButton *>(action == "save" ? "save_btn" : "cur_max_set_but")->click();
+        } else {
+            // Unheard from the off on: no status reply sent before it can
+            // show the output on again when the close looks.
+            b.board(1).set_silent(action == "off");
             b.widget<QPushButton>(1, on_off_button_name(types[0]))->click();
+        }
     };
-    modal_answer box{QMessageBox::StandardButton(answer)};
+    // The parameters window's waits are longer than a box answered at once.
+    modal_answer box{QMessageBox::StandardButton(answer), action == "limit" || action == "save" ? 100 : 0};
     if (action == "close" || request != "disconnect") {
         // As main runs it: the event loop ends once the window has closed.
         QTimer::singleShot(0, &scope, act);
@@ -573,7 +645,7 @@ void tst_connection_close::request_inside_a_command()
     }
     w.end_threads();
     QTRY_VERIFY_WITH_TIMEOUT(b.bench.lines().endsWith("C\r"), 20000);
-    QVERIFY(questions < 0 || box.boxes == questions);
+    QCOMPARE(box.boxes, questions);
     QVERIFY2(box.title != QLatin1String("WARNING"), qPrintable(box.text));
     for (int ch = 1; ch <= types.size(); ++ch) // No leaves on what was on and what the action turned on
         QCOMPARE(b.board(ch).value(output_code(types[ch - 1])) != 0,
