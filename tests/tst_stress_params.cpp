@@ -64,6 +64,7 @@ private slots:
             const int ch = 1 + i % b.channels();
             const QString who = QStringLiteral("opening %1, ").arg(i) + b.describe(ch);
             laser_object *c = b.channel(ch);
+            const int type_requests = b.board(ch).received(0xD0);
             QTest::mouseClick(c->config_button, Qt::LeftButton);
             QVERIFY2(window->isVisible() && window->channel == c, qPrintable(who + ": window not opened"));
             for (int other = 1; other <= b.channels(); ++other) {
@@ -74,9 +75,14 @@ private slots:
             if (const window_parameter *p = parameter_of(b.type_of(ch))) {
                 sim_board &board = b.board(ch);
                 // Unpolled while the window was on the others, the channel
-                // may have been marked lost: a SET is sent only once its
-                // board has answered again, as an operator sees the window fill.
-                QVERIFY2(wait_for([&] { return c->worker->device_type.load() == b.type_of(ch); }),
+                // may have been marked lost, or be so at the next presence
+                // check, which may fall in the SET's first wait: a SET is sent
+                // only once its board has answered again, as an operator sees
+                // the window fill.
+                QVERIFY2(wait_for([&] {
+                             return board.received(0xD0) > type_requests &&
+                                    c->worker->device_type.load() == b.type_of(ch);
+                         }),
                          qPrintable(who + ": board never answered"));
                 // SET at once: the window's first refresh on this channel,
                 // and its first parameter pass, reload the inputs during the
