@@ -1,6 +1,8 @@
 #include "channel/laser_object.h"
 
 #include <QDoubleSpinBox>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include "channel/command_guard.h"
@@ -332,36 +334,67 @@ void laser_object::sl_return_key_pressed_on_spinbox(QObject *watched)
     }
 }
 
+void laser_object::watch_operator_entries()
+{
+    for (const return_route &r : return_routes) {
+        QDoubleSpinBox *spin = this->*r.spin;
+        if (!spin)
+            continue;
+        spin->installEventFilter(this);
+        // The box's text is its line edit's, which tells an edit apart from
+        // the text the program sets.
+        if (auto *edit = spin->findChild<QLineEdit *>())
+            connect(edit, &QLineEdit::textEdited, this, [this, spin] { operator_entries.insert(spin); });
+    }
+}
+
+// A step by the arrow keys or by the box's buttons (a press on the box
+// itself, whose text area is its line edit), before the box takes it.
+bool laser_object::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *spin = qobject_cast<QDoubleSpinBox *>(watched);
+    bool step = event->type() == QEvent::MouseButtonPress;
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        step = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+    }
+    if (spin && step && spin->isEnabled() && !spin->isReadOnly())
+        operator_entries.insert(spin);
+    return QObject::eventFilter(watched, event);
+}
+
 void laser_object::note_entries_sent(int code)
 {
     for (const return_route &r : return_routes) {
-        const QDoubleSpinBox *spin = this->*r.spin;
-        if (spin && (code < 0 || code == r.code))
-            entries_sent[spin] = spin->value();
+        if (r.code == code)
+            operator_entries.remove(this->*r.spin);
     }
 }
 
 void laser_object::note_entry_loaded(const QDoubleSpinBox *spin)
 {
-    entries_sent[spin] = spin->value();
+    operator_entries.remove(spin);
+}
+
+void laser_object::forget_board_values()
+{
+    operator_entries.clear();
 }
 
 void laser_object::send_unsent_entries()
 {
     const driver_family family = family_of(worker->device_type);
     const bool pulsed_on = (family_bit(family) & pulsed) != 0;
+    QWidget *const container = pulsed_on ? ps_ns_widget : cw_widget;
     for (const return_route &r : return_routes) {
         QDoubleSpinBox *spin = this->*r.spin;
         // Only the inputs the board's page offers (a CW board without a TEC
-        // shows no temperature); the pulsed on-sequence sends the rate and
-        // the voltage itself.
-        if (!spin || !(r.families & family_bit(family)) || spin->isHidden() ||
+        // shows no temperature, the DC/DC QCW rows only in QCW mode); the
+        // pulsed on-sequence sends the rate and the voltage itself.
+        if (!spin || !(r.families & family_bit(family)) || (container && !spin->isVisibleTo(container)) ||
             (pulsed_on && (r.code == cmd_set_frequency || r.code == cmd_set_voltage)))
             continue;
-        // An input that only stores: typed and taken (at each keystroke, or
-        // when the box was left). Any input: typing left unfinished.
-        if ((r.takes_shown && spin->value() != entries_sent.value(spin)) ||
-            spin->cleanText() != spin->textFromValue(spin->value()))
+        if (operator_entries.contains(spin))
             sl_return_key_pressed_on_spinbox(spin);
     }
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -220,16 +220,22 @@ private:
     uint32_t switch_clicks = 0;
     uint32_t switches_running = 0;
     bool switch_turns_on = false;
-    // Before an output goes on: every set point of the page whose input
-    // holds a value not yet sent to the board goes out as Return sends it.
+    // Before an output goes on: every input of the page that holds an
+    // operator's entry goes out as Return sends it.
     void send_unsent_entries();
-    // What each set-point input held when its quantity last went to the
-    // board, or when the board's own value was loaded into it: an input
-    // that holds another value (typed, whatever its spelling) is unsent.
-    QHash<const QDoubleSpinBox *, double> entries_sent;
-    // code: the command just sent; -1 at binding, every input.
+    // The inputs the operator typed into or stepped for the board now at
+    // the channel, unsent since. What the program puts into a box itself (a
+    // load, a clamp, a value left by another board) is no entry.
+    QSet<const QDoubleSpinBox *> operator_entries;
+    // Watches the inputs for the operator's keystrokes and steps.
+    void watch_operator_entries();
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    // code: the command just sent; its quantity's inputs hold no entry now.
     void note_entries_sent(int code);
+    // The board's own value loaded into spin.
     void note_entry_loaded(const QDoubleSpinBox *spin);
+    // Another board or type at the channel: nothing on the page is its.
+    void forget_board_values();
     // Limits of the NS boards (channel/set_points.cpp): the rate about to
     // be sent held to the width the board holds, and a limited type-21
     // rate shown in freq_spin in its unit (returns the rate held, Hz).

@@ -33,8 +33,9 @@ void laser_object::laser_las_on_off_butt_clicked()
     // for the output is that of the last click.
     const auto overtaken = [&] { return click != switch_clicks; };
 
-    // The board is to run what the page shows before its output goes on.
-    // Going off sends its own commands only: nobody confirmed what was typed.
+    // The board is to run what the operator entered before its output goes
+    // on. Going off sends its own commands only: nobody confirmed what was
+    // typed.
     if (switch_on) {
         send_unsent_entries();
         if (overtaken())

@@ -224,5 +224,5 @@ void laser_object::bind_page()
         if (spin)
             spin->setKeyboardTracking(false);
     }
-    note_entries_sent(-1);
+    watch_operator_entries();
 }

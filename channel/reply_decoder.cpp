@@ -337,6 +337,7 @@ void laser_object::handle_rx_can_message(const serial_message_struct *msg)
             w.type_changed = true;
             w.cw_record.new_units = 0;
             dcdc_input_voltage_read = false;
+            forget_board_values();
             arm_markers(*this, w, reported);
         }
         w.heartbeat = true;

@@ -431,7 +431,16 @@ private slots:
         QTest::newRow("8 \"60.0\" typed, on") << 8 << 0 << 0.0 << sent + QStringList{"type curr_spin 60.0", "on"} << tripled_all({data_of(0x11, 600), data_of(0x10, 1)});
         QTest::newRow("8 \"60\" typed, box left, clicked on") << 8 << 0 << 0.0 << sent + QStringList{"type curr_spin 60", "leave curr_spin", "click"} << tripled_all({data_of(0x11, 600), data_of(0x10, 1)});
         QTest::newRow("8 \"30.0\" typed, clicked on") << 8 << 0 << 0.0 << sent + QStringList{"type temp_spin 30.0", "click"} << tripled_all({data_of(0x12, 300), data_of(0x10, 1)});
+        QTest::newRow("8 current stepped by key, on") << 8 << 0 << 0.0 << sent + QStringList{"up curr_spin", "on"} << tripled_all({data_of(0x11, 501), data_of(0x10, 1)});
+        QTest::newRow("8 current stepped by its button, on") << 8 << 0 << 0.0 << sent + QStringList{"press curr_spin", "on"} << tripled_all({data_of(0x11, 501), data_of(0x10, 1)});
         QTest::newRow("8 nothing typed since sent, on") << 8 << 0 << 0.0 << sent + QStringList{"on"} << tripled_all({data_of(0x10, 1)});
+        // A board put in place ("lost", then its type) whose set-point replies
+        // are still to come: nothing clamped, rounded or left over goes out.
+        QTest::newRow("8 at 50.0 mA, then an 11 unread, on") << 8 << 0 << 0.0 << QStringList{"lost", "report 0xD0 8", "report 0xA5 20000", "report 0x91 500", "tick", "lost", "report 0xD0 11", "tick", "|", "on"} << tripled_all({data_of(0x10, 1)});
+        QTest::newRow("8 \"60\" typed, then an 11 unread, on") << 8 << 0 << 0.0 << QStringList{"type curr_spin 60", "lost", "report 0xD0 11", "tick", "|", "on"} << tripled_all({data_of(0x10, 1)});
+        QTest::newRow("8 unread, \"60\" typed, then its 50.0 mA, on") << 8 << 0 << 0.0 << QStringList{"lost", "report 0xD0 8", "tick", "type curr_spin 60", "report 0x91 500", "tick", "|", "on"} << tripled_all({data_of(0x10, 1)});
+        QTest::newRow("10 at 50.25 mA, then an 8 unread, on") << 10 << 0 << 0.0 << QStringList{"lost", "report 0xD0 10", "report 0xA5 20000", "report 0x91 502500", "tick", "lost", "report 0xD0 8", "tick", "|", "on"} << tripled_all({data_of(0x10, 1)});
+        QTest::newRow("16 QCW width typed, row hidden by Internal, on") << 16 << 0 << 0.0 << QStringList{"report 0xA4 1", "report 0x90 1", "tick", "type cw_width_spin 300", "report 0xA4 0", "report 0x90 0", "tick", "|", "on"} << tripled_all({data_of(0x10, 1)});
     }
 
     void operator_entries()
@@ -463,7 +472,7 @@ private slots:
             spin->installEventFilter(&router);
         QSignalSpy spy(ch->worker, &laser_worker::thread_serial_write);
         const auto box = [&](const QString &name) { return ch->page->findChild<QWidget *>(name); };
-        QPushButton *output_switch = type == 8 || type == 11 ? ch->cw_on_off_button : ch->ps_ns_on_off_butt;
+        const auto output_switch = [&] { return QList<int>{6, 7, 13, 20, 21}.contains(w.device_type) ? ch->ps_ns_on_off_butt : ch->cw_on_off_button; };
         for (const QString &step : steps) {
             const QStringList p = step.split(QLatin1Char(' '));
             auto *spin = p.size() > 1 ? qobject_cast<QDoubleSpinBox *>(box(p[1])) : nullptr;
@@ -479,6 +488,8 @@ private slots:
                 QTest::keyClick(spin, Qt::Key_Return);
             } else if (p[0] == "up") {
                 QTest::keyClick(spin, Qt::Key_Up);
+            } else if (p[0] == "press") { // the up button
+                QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(spin->width() - 4, 4));
             } else if (p[0] == "leave") {
                 QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
                 QApplication::sendEvent(spin, &out);
@@ -491,9 +502,11 @@ private slots:
             } else if (p[0] == "report") {
                 feed(*ch, uint8_t(p[1].toInt(nullptr, 16)), p[2].toInt());
             } else if (p[0] == "on" || p[0] == "off") {
-                output_switch->click();
+                output_switch()->click();
             } else if (p[0] == "click") {
-                QTest::mouseClick(output_switch, Qt::LeftButton);
+                QTest::mouseClick(output_switch(), Qt::LeftButton);
+            } else if (p[0] == "tick" || p[0] == "lost") {
+                p[0] == "tick" ? ch->view_update() : void(w.device_type = -1); // -1: the presence check's
             } else if (p[0] == "shows") {
                 const QString shown = spin ? spin->text() : combo->currentText();
                 QVERIFY2(shown == p[2], qPrintable(step + QStringLiteral(": shows ") + shown));
