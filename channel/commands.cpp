@@ -134,6 +134,8 @@ void laser_object::laser_frequency_butt_clicked()
     case driver_family::ns:
         visit_pulsed(w, family_of(w.device_type), [&](auto &r) {
             r.frame_set_frequency(float(r.frequency_target), f.buf, &f.len);
+            if (family_of(w.device_type) != driver_family::ps_table)
+                free_rate_held = r.frequency_target;
         });
         break;
     case driver_family::ns_table:
@@ -365,6 +367,7 @@ bool laser_object::eventFilter(QObject *watched, QEvent *event)
 
 void laser_object::note_entries_sent(int code)
 {
+    board_values.set(size_t(code));
     for (const return_route &r : return_routes) {
         if (r.code == code)
             operator_entries.remove(this->*r.spin);
@@ -374,11 +377,44 @@ void laser_object::note_entries_sent(int code)
 void laser_object::note_entry_loaded(const QDoubleSpinBox *spin)
 {
     operator_entries.remove(spin);
+    for (const return_route &r : return_routes) {
+        if (this->*r.spin == spin)
+            board_values.set(r.code);
+    }
 }
 
 void laser_object::forget_board_values()
 {
     operator_entries.clear();
+    board_values.reset();
+    free_rate_held.reset();
+}
+
+bool laser_object::sequence_values_known() const
+{
+    const auto known = [this](uint8_t code, const QDoubleSpinBox *spin) {
+        return board_values.test(code) || operator_entries.contains(spin);
+    };
+    return known(cmd_set_frequency, freq_spin) && known(cmd_set_voltage, volt_spin);
+}
+
+void laser_object::send_held_rate()
+{
+    laser_worker &w = *worker;
+    const driver_family family = family_of(w.device_type);
+    if (!board_values.test(cmd_set_frequency))
+        return; // this board's rate is still to come
+    if ((family != driver_family::ps && family != driver_family::ns) || !free_rate_held) {
+        laser_frequency_butt_clicked();
+        return;
+    }
+    // A rate typed and not sent stays in its box as the operator's entry.
+    const bool typed = operator_entries.contains(freq_spin);
+    frame_buffer f;
+    visit_pulsed(w, family, [&](auto &r) { r.frame_set_frequency(float(*free_rate_held), f.buf, &f.len); });
+    triple_send(f.buf, f.len);
+    if (typed)
+        operator_entries.insert(freq_spin);
 }
 
 void laser_object::send_unsent_entries()

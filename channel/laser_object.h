@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -227,6 +228,13 @@ private:
     // the channel, unsent since. What the program puts into a box itself (a
     // load, a clamp, a value left by another board) is no entry.
     QSet<const QDoubleSpinBox *> operator_entries;
+    // The set points, by command code, that the page has from the board now
+    // at the channel: loaded from it or sent to it. Cleared when a board
+    // reports another type; before the first report no board is there.
+    std::bitset<256> board_values = std::bitset<256>().set();
+    // The free rate (Hz, types 20 and 21) the board holds: the last sent to
+    // it or its first reading.
+    std::optional<int32_t> free_rate_held;
     // Watches the inputs for the operator's keystrokes and steps.
     void watch_operator_entries();
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -236,6 +244,11 @@ private:
     void note_entry_loaded(const QDoubleSpinBox *spin);
     // Another board or type at the channel: nothing on the page is its.
     void forget_board_values();
+    // The rate and voltage the pulsed on-sequence sends are each the
+    // board's own or the operator's entry.
+    bool sequence_values_known() const;
+    // The off sequence's rate: the one the board holds, none if unknown.
+    void send_held_rate();
     // Limits of the NS boards (channel/set_points.cpp): the rate about to
     // be sent held to the width the board holds, and a limited type-21
     // rate shown in freq_spin in its unit (returns the rate held, Hz).

@@ -21,6 +21,16 @@ void laser_object::laser_las_on_off_butt_clicked()
     // inside the waits of one under way reverses that one's direction, not
     // the flag, which a reply decoded meanwhile may have rewritten.
     const bool switch_on = switches_running > 0 ? !switch_turns_on : *flag == 0;
+    const bool pulsed = !is_cw(family) && family != driver_family::dcdc && family != driver_family::power;
+    // The pulsed on-sequence sends a rate and a voltage: none that is
+    // neither the board's own nor the operator's (a board just put in place
+    // whose readings are still to come). The click does nothing.
+    if (switch_on && pulsed && !sequence_values_known()) {
+        for (QPushButton *button : {ps_ns_on_off_butt, start_stop_button_alt})
+            if (button)
+                button->setChecked(false);
+        return;
+    }
     switch_turns_on = switch_on;
     const uint32_t click = ++switch_clicks;
     struct under_way {
@@ -65,7 +75,14 @@ void laser_object::laser_las_on_off_butt_clicked()
         else
             w.power_record.frame_set_output(switch_on ? 1 : 0, f.buf, &f.len);
     } else {
-        laser_frequency_butt_clicked();
+        // The rate the board holds, but for the operator's entry at on.
+        if (!switch_on) {
+            send_held_rate();
+        } else {
+            if (free_rate_held && !operator_entries.contains(freq_spin))
+                visit_pulsed(w, family, [this](auto &r) { r.frequency_target = *free_rate_held; });
+            laser_frequency_butt_clicked();
+        }
         if (overtaken())
             return;
         laser_volt_on_off(switch_on);

@@ -1,5 +1,6 @@
 #include "channel/laser_object.h"
 #include "channel/pulsed_view_values.h"
+#include "comm/can_commands.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -56,6 +57,7 @@ void laser_object::load_table_rate(int32_t khz)
     const int index = freq_combo->findText(QString::number(khz));
     if (index >= 0)
         freq_combo->setCurrentIndex(index);
+    board_values.set(cmd_set_frequency);
 }
 
 // Shows the board's rate in the largest unit that holds it whole, 1500000 Hz
@@ -75,6 +77,7 @@ void laser_object::load_free_rate(int32_t hz, int32_t &held_hz)
     freq_range_combo->setCurrentIndex(index);
     show_first_reading(freq_spin, freq_spin->minimum(), std::max(value, freq_spin->maximum()), value);
     held_hz = hz;
+    free_rate_held = hz;
 }
 
 void laser_object::fill_mode_combo(const QString (&names)[6])

@@ -440,7 +440,13 @@ private slots:
         QTest::newRow("8 \"60\" typed, then an 11 unread, on") << 8 << 0 << 0.0 << QStringList{"type curr_spin 60", "lost", "report 0xD0 11", "tick", "|", "on"} << tripled_all({data_of(0x10, 1)});
         QTest::newRow("8 unread, \"60\" typed, then its 50.0 mA, on") << 8 << 0 << 0.0 << QStringList{"lost", "report 0xD0 8", "tick", "type curr_spin 60", "report 0x91 500", "tick", "|", "on"} << tripled_all({data_of(0x10, 1)});
         QTest::newRow("10 at 50.25 mA, then an 8 unread, on") << 10 << 0 << 0.0 << QStringList{"lost", "report 0xD0 10", "report 0xA5 20000", "report 0x91 502500", "tick", "lost", "report 0xD0 8", "tick", "|", "on"} << tripled_all({data_of(0x10, 1)});
+        QTest::newRow("21 at 30 V 50 kHz, then a 21 unread: no on, then the board's own") << 21 << 50000 << 48.0 << QStringList{"lost", "report 0xD0 21", "report 0x98 300", "report 0x99 50000", "tick", "tick", "lost", "report 0xD0 21", "tick", "|", "on", "shows ps_ns_on_off_butt false", "report 0x98 125", "report 0x99 1000", "tick", "tick", "on"} << tripled_all({data_of(0x19, 1000), data_of(0x20, 1), data_of(0x18, 125), data_of(0x22, 1)});
         QTest::newRow("16 QCW width typed, row hidden by Internal, on") << 16 << 0 << 0.0 << QStringList{"report 0xA4 1", "report 0x90 1", "tick", "type cw_width_spin 300", "report 0xA4 0", "report 0x90 0", "tick", "|", "on"} << tripled_all({data_of(0x10, 1)});
+        // Off carries the rate the board holds; the typed one stays unsent.
+        QTest::newRow("20 rate typed, off") << 20 << 10000 << 48.0 << QStringList{"report 0xA2 1", "tick", "unit kHz", "|", "type freq_spin 900", "off", "shows freq_spin 900", "on"} << tripled_all(pulsed_off + QList<QByteArray>{data_of(0x19, 900000)} + on_tail);
+        QTest::newRow("20 MHz picked over 1500 kHz, on: the rate held") << 20 << 1500000 << 48.0 << QStringList{"tick", "unit MHz", "shows freq_spin 30.0", "|", "on"} << tripled_all(QList<QByteArray>{data_of(0x19, 1500000)} + on_tail);
+        QTest::newRow("21 rate sent, another typed, clicked off") << 21 << 10000 << 48.0 << QStringList{"report 0xA2 1", "tick", "type freq_spin 20", "return freq_spin", "|", "type freq_spin 150", "click", "shows freq_spin 150"} << tripled_all({data_of(0x19, 20000), data_of(0x20, 0), data_of(0x22, 0)});
+        QTest::newRow("21 at 50 kHz, then a 21 unread emitting, off") << 21 << 50000 << 48.0 << QStringList{"lost", "report 0xD0 21", "report 0xA2 1", "tick", "|", "off"} << tripled_all({data_of(0x20, 0), data_of(0x22, 0)});
     }
 
     void operator_entries()
@@ -508,7 +514,7 @@ private slots:
             } else if (p[0] == "tick" || p[0] == "lost") {
                 p[0] == "tick" ? ch->view_update() : void(w.device_type = -1); // -1: the presence check's
             } else if (p[0] == "shows") {
-                const QString shown = spin ? spin->text() : combo->currentText();
+                const QString shown = spin ? spin->text() : combo ? combo->currentText() : box(p[1])->property("checked").toString();
                 QVERIFY2(shown == p[2], qPrintable(step + QStringLiteral(": shows ") + shown));
             } else {
                 QFAIL(qPrintable(QStringLiteral("no such step: ") + step));

@@ -215,6 +215,7 @@ private slots:
         QFETCH(double, shown);
         reply(0xD0, type);
         reply(0x99, hz);
+        reply(0x98, 125); // the on-sequence sends the board's voltage too
         ch->view_update();
         ch->view_update();
         QCOMPARE(ch->freq_spin->value(), shown);

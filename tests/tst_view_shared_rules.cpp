@@ -261,17 +261,17 @@ private slots:
         // reading, and the reading is the held set point even when the input
         // showed that number already.
         QTest::newRow("7 up to 30 V, then 6 at 45 V of 0 to 60")
-            << "D0:7 A5:300 A6:0 98:300 T T" << "D0:6 A5:600 A6:0 98:450 T" << QStringList{"volt_spin.value=45"}
+            << "D0:7 A5:300 A6:0 98:300 T T" << "D0:6 A5:600 A6:0 98:450 99:10 T T" << QStringList{"volt_spin.value=45"}
             << "" << "on" << "18=450";
         QTest::newRow("7 at 70 V of 50 to 100, then 6 at 45 V")
-            << "D0:7 A5:1000 A6:500 98:700 T T" << "D0:6 A5:600 A6:0 98:450 T" << QStringList{"volt_spin.value=45"}
-            << "" << "on" << "18=450";
+            << "D0:7 A5:1000 A6:500 98:700 T T" << "D0:6 A5:600 A6:0 98:450 99:10 T T"
+            << QStringList{"volt_spin.value=45"} << "" << "on" << "18=450";
         QTest::newRow("7 at 45 V, then 6 at 45 V")
-            << "D0:7 A5:600 A6:0 98:450 T T" << "D0:6 A5:600 A6:0 98:450 T" << QStringList{"volt_spin.value=45"}
+            << "D0:7 A5:600 A6:0 98:450 T T" << "D0:6 A5:600 A6:0 98:450 99:10 T T" << QStringList{"volt_spin.value=45"}
             << "" << "on" << "18=450";
         QTest::newRow("21 up to 30 V, then 20 at 45 V")
-            << "D0:21 A5:300 A6:0 98:300 T T" << "D0:20 A5:600 A6:0 98:450 T" << QStringList{"volt_spin.value=45"}
-            << "" << "on" << "18=450";
+            << "D0:21 A5:300 A6:0 98:300 T T" << "D0:20 A5:600 A6:0 98:450 99:1000 T T"
+            << QStringList{"volt_spin.value=45"} << "" << "on" << "18=450";
         // A reading equal to the input's start value (25.0 °C) is held too.
         for (const char *type : {"7", "6", "13", "20", "21"}) {
             QTest::newRow(qPrintable(QStringLiteral("fresh %1 at 25.0 °C").arg(type)))
