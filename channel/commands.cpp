@@ -242,6 +242,11 @@ void laser_object::err_clr_butt_clicked()
 
 void laser_object::config_button_clicked()
 {
+    // The window stops the polling of every board but this one's parameter
+    // list: never while this output is on or going on.
+    const uint8_t *flag = output_flag_of(*worker, family_of(worker->device_type));
+    if (output_going_on() || (flag && *flag != 0))
+        return;
     emit show_conf_dialog_signal(channel_index);
 }
 

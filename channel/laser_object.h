@@ -221,6 +221,8 @@ private:
     uint32_t switch_clicks = 0;
     uint32_t switches_running = 0;
     bool switch_turns_on = false;
+    // A switch operation under way is turning the output on.
+    bool output_going_on() const { return switches_running > 0 && switch_turns_on; }
     // Before an output goes on: every input of the page that holds an
     // operator's entry goes out as Return sends it.
     void send_unsent_entries();

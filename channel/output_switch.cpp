@@ -43,19 +43,20 @@ void laser_object::laser_las_on_off_butt_clicked()
     // for the output is that of the last click.
     const auto overtaken = [&] { return click != switch_clicks; };
 
+    auto set_config_button = [this](bool on) {
+        if (config_button)
+            config_button->setEnabled(!on);
+    };
     // The board is to run what the operator entered before its output goes
-    // on. Going off sends its own commands only: nobody confirmed what was
-    // typed.
+    // on, and no parameters window is to open in the waits of these sends.
+    // Going off sends its own commands only: nobody confirmed what was typed.
     if (switch_on) {
+        set_config_button(true);
         send_unsent_entries();
         if (overtaken())
             return;
     }
     frame_buffer f;
-    auto set_config_button = [this](bool on) {
-        if (config_button)
-            config_button->setEnabled(!on);
-    };
     if (is_cw(family)) {
         set_config_button(switch_on);
         w.cw_record.frame_set_output(switch_on ? 1 : 0, f.buf, &f.len);

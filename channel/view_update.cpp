@@ -89,7 +89,7 @@ void laser_object::set_bar(QProgressBar *bar, float value, float min, float max)
 
 void laser_object::show_output_state(bool on, QPushButton *on_off_button, QLabel *state_label)
 {
-    config_button->setEnabled(!on);
+    config_button->setEnabled(!on && !output_going_on());
     on_off_button->setChecked(on);
     start_stop_button_alt->setChecked(on);
     state_label->setText(on ? QStringLiteral("ON") : QStringLiteral("OFF"));

@@ -263,6 +263,9 @@ private slots:
         QCOMPARE(frames(spy), expected);
         QCOMPARE(int(output_flag(*ch->worker)), was_on ? 0 : 1);
         QCOMPARE(ch->config_button->isEnabled(), bool(was_on));
+        QSignalSpy conf(ch.get(), &laser_object::show_conf_dialog_signal);
+        ch->config_button_clicked();
+        QCOMPARE(conf.size(), was_on); // no parameters window on an output that is on
     }
 
     // The direction comes from the flag at the click, even when a reply

@@ -9,9 +9,12 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QThread>
+#include <QTimer>
 
 #include "app/mainwindow.h"
 #include "channel/laser_object.h"
+#include "comm/laser_worker.h"
 #include "params/laser_params.h"
 #include "support/operator_suite.h"
 
@@ -117,6 +120,54 @@ private slots:
         }
         const QString shown = b->page_shows(ch, QStringLiteral("curr_max_label"), page_limit);
         QVERIFY2(shown.isEmpty(), qPrintable(shown));
+    }
+
+    // The gear clicked right behind the output switch, served in the waits
+    // of the switch's first send (a typed set point, or the pulsed rate):
+    // no window opens, the board goes on, every board is still polled.
+    void gear_inside_a_switch_on_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("typed"); // into the current box
+        QTest::newRow("CW, \"60\" typed") << 8 << "60";
+        QTest::newRow("DC/DC, \"2.5\" typed") << 11 << "2.5";
+        QTest::newRow("NS, nothing typed") << 21 << "";
+    }
+
+    void gear_inside_a_switch_on()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, typed);
+        QVERIFY(b->ready());
+        const int ch = b->channel_of(type);
+        laser_object *c = b->channel(ch);
+        b->widget<QDoubleSpinBox>(ch, QStringLiteral("curr_spin"))->selectAll();
+        QTest::keyClicks(b->widget<QDoubleSpinBox>(ch, QStringLiteral("curr_spin")), typed);
+        QObject scope;
+        bool queued = false;
+        QList<bool> offered; // the gear, before and after a view tick in the same waits
+        connect(c->worker, &laser_worker::thread_serial_write, &scope, [&] {
+            if (QThread::currentThread() == scope.thread() && !std::exchange(queued, true))
+                QTimer::singleShot(0, &scope, [&] {
+                    offered = {c->config_button->isEnabled()};
+                    b->window->view_update_timer_slot();
+                    offered << c->config_button->isEnabled();
+                    QTest::mouseClick(c->config_button, Qt::LeftButton);
+                });
+        }, Qt::DirectConnection);
+        QTest::mouseClick(b->widget<QPushButton>(ch, on_off_button_name(type)), Qt::LeftButton);
+        QList<int> polled;
+        for (int other = 1; other <= b->channels(); ++other)
+            polled << b->board(other).received(0xD0);
+        const QString on = b->switch_output(ch, true);
+        QVERIFY2(on.isEmpty(), qPrintable(on));
+        QCOMPARE(offered, (QList<bool>{false, false}));
+        QVERIFY(!b->params->isVisible());
+        for (int other = 1; other <= b->channels(); ++other)
+            QVERIFY2(wait_for([&] { return b->board(other).received(0xD0) >= polled[other - 1] + 2; }),
+                     qPrintable(b->describe(other) + ": not polled"));
+        const QString off = b->switch_output(ch, false);
+        QVERIFY2(off.isEmpty(), qPrintable(off));
     }
 };
 
