@@ -68,8 +68,10 @@ int run_program_quitting_with_outputs_on(int argc, char *argv[])
             const int type = c->worker->device_type.load();
             QPushButton *button = is_pulsed_type(type) ? c->ps_ns_on_off_butt : c->cw_on_off_button;
             if (!clicked[i] && type > 0 && button->isVisible()) {
-                button->click();
                 clicked[i] = true;
+                button->click();
+                // A pulsed page takes the click once it has its board's rate and voltage.
+                clicked[i] = window.channel_output_on(i);
             }
         }
         if (all_on) {
