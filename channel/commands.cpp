@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 
 #include "channel/command_guard.h"
 #include "channel/driver_family.h"
@@ -360,7 +361,8 @@ void laser_object::watch_operator_entries()
 bool laser_object::eventFilter(QObject *watched, QEvent *event)
 {
     auto *spin = qobject_cast<QDoubleSpinBox *>(watched);
-    bool step = event->type() == QEvent::MouseButtonPress;
+    bool step = event->type() == QEvent::MouseButtonPress &&
+                static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         step = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown;
