@@ -110,6 +110,8 @@ void MainWindow::apply_system_configuration()
             kept_on << name + QStringLiteral(" is on: turn its output off before changing its CAN ID.");
             continue;
         }
+        if (address != channel->can_address)
+            channel->forget_board();
         channel->can_address = address;
         worker->set_records_address(address);
     }

@@ -192,8 +192,11 @@ void MainWindow::sl_serial_connected()
     ui->connect_button_2->setText(QStringLiteral("Disconnect"));
     connected = true;
     link_closing = false;
-    for (laser_object *channel : lasers)
+    // Boards may have been replaced while the link was down.
+    for (laser_object *channel : lasers) {
+        channel->forget_board();
         channel->worker->start_polling();
+    }
     ui->scrollArea->setEnabled(true);
     ui->connection_status_label->setText(QStringLiteral("Connection status: CONNECTED"));
     portname = ui->serial_combo_box->currentData(Qt::UserRole).toString();

@@ -375,6 +375,7 @@ bool laser_object::eventFilter(QObject *watched, QEvent *event)
 void laser_object::note_entries_sent(int code)
 {
     board_values.set(size_t(code));
+    drop_first_readings(code);
     for (const return_route &r : return_routes) {
         if (r.code == code)
             operator_entries.remove(this->*r.spin);

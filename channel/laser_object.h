@@ -166,6 +166,10 @@ public:
     // reply named since the last check are cleared when some type reply
     // came; then the count starts again.
     void forget_unheard_outputs();
+    // The channel was given another address, or the link came back: what
+    // answers may be another board of the same type, so nothing the page
+    // holds counts as its own until its first readings are loaded.
+    void forget_board();
 
 signals:
     void show_conf_dialog_signal(int idx);
@@ -246,6 +250,11 @@ private:
     void note_entry_loaded(const QDoubleSpinBox *spin);
     // Another board or type at the channel: nothing on the page is its.
     void forget_board_values();
+    // As when a board reports a new type: the page refills for type and
+    // takes that board's first readings.
+    void take_new_board(int32_t type);
+    // code: the command just sent; no older first reading is loaded over it.
+    void drop_first_readings(int code);
     // The rate and voltage the pulsed on-sequence sends are each the
     // board's own or the operator's entry.
     bool sequence_values_known() const;

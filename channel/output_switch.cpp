@@ -3,6 +3,7 @@
 #include <QDoubleSpinBox>
 #include <QList>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include "channel/driver_family.h"
 #include "channel/frame_buffer.h"
@@ -90,6 +91,17 @@ void laser_object::laser_las_on_off_butt_clicked()
         if (overtaken())
             return;
         if (switch_on) {
+            // The board's own voltage but for the operator's entry: a box
+            // the program clamped (a limit reply garbled for a moment) holds
+            // neither, and shows again what goes out.
+            if (!operator_entries.contains(volt_spin))
+                visit_pulsed(w, family, [this](auto &r) {
+                    r.voltage_set = r.voltage_target;
+                    if (volt_spin) {
+                        const QSignalBlocker quiet(volt_spin);
+                        volt_spin->setValue(r.voltage_target);
+                    }
+                });
             laser_voltage_butt_clicked();
             if (overtaken())
                 return;

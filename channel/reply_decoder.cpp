@@ -333,13 +333,8 @@ void laser_object::handle_rx_can_message(const serial_message_struct *msg)
     if (code == cmd_get_device_type) {
         const int32_t reported = reply_byte(m);
         families_heard |= family_bit(flag_family(family_of(reported)));
-        if (reported != type) {
-            w.type_changed = true;
-            w.cw_record.new_units = 0;
-            dcdc_input_voltage_read = false;
-            forget_board_values();
-            arm_markers(*this, w, reported);
-        }
+        if (reported != type)
+            take_new_board(reported);
         w.heartbeat = true;
         w.device_type = reported;
         return;
@@ -365,6 +360,70 @@ void laser_object::handle_rx_can_message(const serial_message_struct *msg)
     // Any mode reply, whatever the type, counts as the mode's first reading.
     if (code == cmd_get_mode && first_read_mode == 1)
         first_read_mode = 2;
+}
+
+void laser_object::take_new_board(int32_t type)
+{
+    laser_worker &w = *worker;
+    w.type_changed = true;
+    w.cw_record.new_units = 0;
+    dcdc_input_voltage_read = false;
+    forget_board_values();
+    arm_markers(*this, w, type);
+}
+
+void laser_object::forget_board()
+{
+    // The output flags stay: the board that was here may still be on, and
+    // its off command must still reach it.
+    take_new_board(worker->device_type);
+}
+
+// What the page sent is the board's value from then on: a first reading
+// of the same quantity still to be decoded or loaded was asked for before
+// the send, and would put the older value back into the box and the held
+// set point.
+void laser_object::drop_first_readings(int code)
+{
+    laser_worker &w = *worker;
+    const auto drop = [](int32_t &marker) { marker = 0; };
+    switch (code) {
+    case cmd_set_current:
+        drop(first_read_current);
+        drop(w.power_record.first_read_current);
+        break;
+    case cmd_set_temperature:
+        drop(first_read_temperature);
+        drop(w.ps_record.first_read_temperature);
+        drop(w.ns_record.first_read_temperature);
+        break;
+    case cmd_set_voltage:
+        drop(first_read_voltage);
+        drop(w.ps_record.first_read_voltage);
+        drop(w.ns_record.first_read_voltage);
+        break;
+    case cmd_set_frequency:
+        drop(first_read_frequency);
+        drop(w.ps_record.first_read_frequency);
+        drop(w.ns_record.first_read_frequency);
+        break;
+    case cmd_set_pulse_width:
+        drop(first_read_width);
+        drop(w.ns_record.first_read_width);
+        break;
+    case cmd_set_gated:
+        drop(first_read_gated);
+        drop(w.ps_record.first_read_gated);
+        drop(w.ns_record.first_read_gated);
+        break;
+    case cmd_set_cutted:
+        drop(first_read_cutted);
+        drop(w.ps_record.first_read_cutted);
+        drop(w.ns_record.first_read_cutted);
+        break;
+    default:
+        break;
+    }
 }
 
 void laser_object::forget_unheard_outputs()

@@ -374,12 +374,26 @@ void laser_object::freq_range_update(int index)
     const bool fine = index == 2;
     if (!fine && index != 0 && index != 1)
         return;
-    // Type 21's page view sets the maximum from the duty limit.
-    if (type == 20)
-        freq_spin->setMaximum(fine ? 30.0 : 1000.0);
-    freq_spin->setMinimum(fine ? 0.1 : 1.0);
-    freq_spin->setSingleStep(fine ? 0.1 : 1.0);
-    freq_spin->setDecimals(fine ? 1 : 0);
+    // The box keeps its number, which now means a rate in the new unit.
+    const bool typed = operator_entries.contains(freq_spin);
+    const bool changed = tells_value_changed(freq_spin, [&] {
+        // Type 21's page view sets the maximum from the duty limit.
+        if (type == 20)
+            freq_spin->setMaximum(fine ? 30.0 : 1000.0);
+        freq_spin->setMinimum(fine ? 0.1 : 1.0);
+        freq_spin->setSingleStep(fine ? 0.1 : 1.0);
+        freq_spin->setDecimals(fine ? 1 : 0);
+    });
+    if (changed) {
+        // A number the new range clamped or rounded is nobody's entry: the
+        // rate held stays the board's.
+        operator_entries.remove(freq_spin);
+        if (free_rate_held)
+            visit_pulsed(*worker, family_of(type), [this](auto &r) { r.frequency_target = *free_rate_held; });
+    } else if (typed) {
+        // An entry is what the box reads in the unit shown, as Return sends it.
+        freq_ps20_target_update(freq_spin->value());
+    }
 }
 
 void laser_object::sl_single_step_change(int index)

@@ -29,7 +29,7 @@ void prime(laser_worker &w)
     w.power_record.current_set = 2.5f;
     auto pulsed = [](auto &r, int32_t rate) {
         r.temperature_set = 25.35f;
-        r.voltage_set = 12.5f;
+        r.voltage_set = r.voltage_target = 12.5f;
         r.frequency_target = rate;
         r.gated_target = 3;
         r.cutted_target = 2;
@@ -389,11 +389,12 @@ private slots:
             << QStringList{"|", "unit MHz", "type freq_spin 2.0", "shows freq_spin 40", "shows freq_range_combo kHz",
                            "return freq_spin", "shows freq_spin 40", "on"}
             << tripled_all(QList<QByteArray>{data_of(0x19, 40000), data_of(0x19, 40000)} + on_tail);
-        // The number left in the box after a change of unit is what Return
-        // sends (limited), not the rate held before in the other unit.
+        // The number left in the box after a change of unit is taken in the
+        // new unit (limited, as typed), and is what Return sends, not the
+        // rate held before in the other unit.
         QTest::newRow("21 Return after a change of unit")
             << 21 << 10000 << 100.0
-            << QStringList{"unit kHz", "type freq_spin 10", "|", "unit MHz", "shows freq_spin 10.0", "return freq_spin",
+            << QStringList{"unit kHz", "type freq_spin 10", "|", "unit MHz", "shows freq_spin 200", "return freq_spin",
                            "shows freq_spin 200", "shows freq_range_combo kHz"}
             << tripled_all({data_of(0x19, 200000)});
         QTest::newRow("21 width typed: once, when finished")
@@ -450,6 +451,28 @@ private slots:
         QTest::newRow("20 MHz picked over 1500 kHz, on: the rate held") << 20 << 1500000 << 48.0 << QStringList{"tick", "unit MHz", "shows freq_spin 30.0", "|", "on"} << tripled_all(QList<QByteArray>{data_of(0x19, 1500000)} + on_tail);
         QTest::newRow("21 rate sent, another typed, clicked off") << 21 << 10000 << 48.0 << QStringList{"report 0xA2 1", "tick", "type freq_spin 20", "return freq_spin", "|", "type freq_spin 150", "click", "shows freq_spin 150"} << tripled_all({data_of(0x19, 20000), data_of(0x20, 0), data_of(0x22, 0)});
         QTest::newRow("21 at 50 kHz, then a 21 unread emitting, off") << 21 << 50000 << 48.0 << QStringList{"lost", "report 0xD0 21", "report 0xA2 1", "tick", "|", "off"} << tripled_all({data_of(0x20, 0), data_of(0x22, 0)});
+        // The rate goes out as the box reads it in the unit shown; a number
+        // the new unit's range clamped is nobody's entry.
+        QTest::newRow("20 \"5\" typed in kHz, MHz picked, on") << 20 << 1000 << 48.0 << QStringList{"tick", "type freq_spin 5", "unit MHz", "shows freq_spin 5.0", "|", "on"} << tripled_all(QList<QByteArray>{data_of(0x19, 5000000)} + on_tail);
+        QTest::newRow("20 \"5\" typed in kHz, MHz picked, Return") << 20 << 1000 << 48.0 << QStringList{"tick", "type freq_spin 5", "unit MHz", "|", "return freq_spin"} << tripled_all({data_of(0x19, 5000000)});
+        QTest::newRow("20 \"5\" typed in MHz, kHz picked, on") << 20 << 1000 << 48.0 << QStringList{"tick", "unit MHz", "type freq_spin 5", "unit kHz", "shows freq_spin 5", "|", "on"} << tripled_all(QList<QByteArray>{data_of(0x19, 5000)} + on_tail);
+        QTest::newRow("21 \"50\" typed in kHz, Hz picked, on") << 21 << 10000 << 48.0 << QStringList{"tick", "type freq_spin 50", "unit Hz", "shows freq_spin 50", "|", "on"} << tripled_all(QList<QByteArray>{data_of(0x19, 50)} + on_tail);
+        QTest::newRow("20 \"900\" typed in kHz, clamped by MHz, on: the board's rate") << 20 << 1000 << 48.0 << QStringList{"tick", "type freq_spin 900", "unit MHz", "shows freq_spin 30.0", "|", "on"} << tripled_all(QList<QByteArray>{data_of(0x19, 1000)} + on_tail);
+        // A first reading asked for before a send of its quantity is not
+        // loaded over what was sent.
+        const QList<QByteArray> five_hz = {data_of(0x19, 5), data_of(0x20, 1), data_of(0x18, 125), data_of(0x22, 1), data_of(0x19, 5), data_of(0x20, 0), data_of(0x22, 0)};
+        QTest::newRow("20 unread, 5 Hz sent, then its older 10 kHz, on, off") << 20 << 1000 << 48.0 << QStringList{"lost", "report 0xD0 20", "tick", "report 0x98 125", "tick", "type freq_spin 5", "return freq_spin", "report 0x99 10000", "tick", "tick", "shows freq_spin 5", "|", "on", "off"} << tripled_all(five_hz);
+        QTest::newRow("21 unread, 5 Hz sent, then its older 10 kHz, on, off") << 21 << 1000 << 48.0 << QStringList{"lost", "report 0xD0 21", "tick", "report 0x98 125", "tick", "type freq_spin 5", "return freq_spin", "report 0x99 10000", "tick", "tick", "shows freq_spin 5", "|", "on", "off"} << tripled_all(five_hz);
+        QTest::newRow("20 unread, 5 Hz typed, on, then its older 10 kHz, off") << 20 << 1000 << 48.0 << QStringList{"lost", "report 0xD0 20", "tick", "report 0x98 125", "tick", "type freq_spin 5", "|", "on", "report 0x99 10000", "tick", "tick", "off"} << tripled_all(five_hz);
+        // Another board at the channel (a new address, the link back): no
+        // value, entry or held rate of the one it had goes out.
+        QTest::newRow("20 at 1 kHz 12.5 V, another 20: no on, then its own") << 20 << 1000 << 48.0 << QStringList{"report 0x98 125", "tick", "tick", "move", "tick", "|", "on", "shows ps_ns_on_off_butt false", "report 0x98 100", "report 0x99 20000", "tick", "tick", "on"} << tripled_all({data_of(0x19, 20000), data_of(0x20, 1), data_of(0x18, 100), data_of(0x22, 1)});
+        QTest::newRow("21 at 10 kHz 12.5 V, another 21, on: nothing") << 21 << 10000 << 48.0 << QStringList{"report 0x98 125", "tick", "tick", "move", "tick", "|", "on", "shows ps_ns_on_off_butt false"} << QList<QByteArray>{};
+        QTest::newRow("8 \"60\" typed, another 8, on") << 8 << 0 << 0.0 << QStringList{"type curr_spin 60", "move", "tick", "|", "on"} << tripled_all({data_of(0x10, 1)});
+        // A limit reply that clamped the voltage box for a moment: on sends
+        // the board's own voltage.
+        QTest::newRow("20 at 12.5 V, clamped to 5.0 V for a tick, on") << 20 << 1000 << 48.0 << QStringList{"report 0x98 125", "tick", "tick", "report 0xA5 50", "tick", "shows volt_spin 5.0", "report 0xA5 500", "tick", "|", "on", "shows volt_spin 12.5"} << tripled_all({data_of(0x19, 1000), data_of(0x20, 1), data_of(0x18, 125), data_of(0x22, 1)});
+        QTest::newRow("21 at 12.5 V, raised to 40.0 V for a tick, on") << 21 << 10000 << 48.0 << QStringList{"report 0x98 125", "tick", "tick", "report 0xA6 400", "tick", "shows volt_spin 40.0", "report 0xA6 0", "tick", "|", "on"} << tripled_all({data_of(0x19, 10000), data_of(0x20, 1), data_of(0x18, 125), data_of(0x22, 1)});
     }
 
     void operator_entries()
@@ -462,6 +485,7 @@ private slots:
         const controller ch = on_page(type);
         laser_worker &w = *ch->worker;
         w.ns_record.voltage_set = w.ns_table_record.voltage_set = w.ps_record.voltage_set = 0.0f;
+        w.ns_record.voltage_target = w.ns_table_record.voltage_target = w.ps_record.voltage_target = 0.0f;
         w.ns_record.frequency_target = w.ns_table_record.frequency_target = 1;
         ch->freq_combo->clear();
         for (const int32_t *f = w.ns_table_record.freq_table; *f != -1; ++f)
@@ -514,6 +538,8 @@ private slots:
                 output_switch()->click();
             } else if (p[0] == "click") {
                 QTest::mouseClick(output_switch(), Qt::LeftButton);
+            } else if (p[0] == "move") { // what the main window does for a new address or link
+                ch->forget_board();
             } else if (p[0] == "tick" || p[0] == "lost") {
                 p[0] == "tick" ? ch->view_update() : void(w.device_type = -1); // -1: the presence check's
             } else if (p[0] == "shows") {
