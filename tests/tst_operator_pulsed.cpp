@@ -144,13 +144,12 @@ private slots:
 
     // Another board of the page's type at the channel while the page still
     // holds the one before: given the channel by its CAN ID, or put in its
-    // place while the link was down. The switch is clicked at once, and
-    // again, as the operator would, while a click turns nothing on: the new
-    // board emits at its own rate and voltage.
+    // place while the link was down. Clicked at once, and again while a
+    // click turns nothing on: the new board emits at its own rate and voltage.
     void another_board_of_the_type_data()
     {
         QTest::addColumn<int>("type");
-        QTest::addColumn<bool>("moved"); // else the link goes down and up
+        QTest::addColumn<bool>("moved"); // else replaced while disconnected
         QTest::newRow("20, CAN ID changed") << 20 << true;
         QTest::newRow("21, CAN ID changed") << 21 << true;
         QTest::newRow("20, replaced while disconnected") << 20 << false;
@@ -165,37 +164,28 @@ private slots:
         const int ch = b->channel_of(type);
         auto *address = b->window->findChild<QLineEdit *>(ch == 1 ? QString("addr") : QString("addr_%1").arg(ch));
         auto *main_page = b->window->findChild<QPushButton *>("main_menu_butt");
-        auto *connect = b->window->findChild<QPushButton *>("connect_button_2");
-        sim_board *other = nullptr;
-        if (moved) {
-            other = &b->bench.add_board(type, 30 + ch);
-            address->setText(QString::number(30 + ch));
-            main_page->click();
-        } else {
-            connect->click();
+        if (!moved) {
+            b->window->findChild<QPushButton *>("connect_button_2")->click();
             QVERIFY(wait_for([&] { return !b->window->connected; }));
-            other = &b->bench.bus.replace_board(ch, type);
-            QVERIFY2(b->connect_by_button().isEmpty(), "no connection");
         }
-        other->set_value(0x99, 40000);
-        other->set_value(0x98, 10.0);
+        // Its readings set before the program can poll it.
+        sim_board &other = moved ? b->bench.add_board(type, 30 + ch) : b->bench.bus.replace_board(ch, type);
+        other.set_value(0x99, 40000);
+        other.set_value(0x98, 10.0);
+        address->setText(QString::number(moved ? 30 + ch : ch));
+        main_page->click();
+        QVERIFY(moved || b->connect_by_button().isEmpty());
         auto *button = b->widget<QPushButton>(ch, on_off_button_name(type));
         QSignalSpy ticks(b->window->view_update_timer, &QTimer::timeout);
-        for (int click = 1;; ++click) {
-            QTest::mouseClick(button, Qt::LeftButton);
-            if (button->isChecked())
-                break; // the on-sequence went out
-            QVERIFY2(click < 100 && ticks.wait(20000), "never switched on");
-        }
-        QVERIFY2(wait_for([&] { return other->value(0xA2) == 1; }), "not on");
-        QCOMPARE(other->value(0x99), 40000.0);
-        QCOMPARE(other->value(0x98), 10.0);
+        for (int click = 1; QTest::mouseClick(button, Qt::LeftButton), !button->isChecked(); ++click)
+            QVERIFY2(click < 100 && ticks.wait(20000), "never switched on"); // the click sent nothing
+        QVERIFY(wait_for([&] { return other.value(0xA2) == 1; }));
+        QCOMPARE(other.value(0x99), 40000.0);
+        QCOMPARE(other.value(0x98), 10.0);
         QTest::mouseClick(button, Qt::LeftButton);
-        QVERIFY2(wait_for([&] { return other->value(0xA2) == 0; }), "not off");
-        if (moved) {
-            address->setText(QString::number(ch));
-            main_page->click();
-        }
+        QVERIFY(wait_for([&] { return other.value(0xA2) == 0; }));
+        address->setText(QString::number(ch));
+        main_page->click();
     }
 
 protected:
