@@ -188,7 +188,9 @@ private slots:
         }
         QVERIFY2(shown_after >= 0, "a reply was under way at every check");
         qInfo("\"No device\" %lld ms after the board fell silent", shown_after);
-        QVERIFY2(checks == 1 && shown_after <= 5000,
+        // Counted in presence checks, not in milliseconds: a loaded machine
+        // delays the checks' timer, not the check that finds the board gone.
+        QVERIFY2(checks == 1,
                  qPrintable(QStringLiteral("\"No device\" after %1 presence checks, %2 ms").arg(checks).arg(shown_after)));
         // Back with the board's own set point in the input.
         const double board_temperature = board.value(0x92);

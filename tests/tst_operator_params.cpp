@@ -143,11 +143,14 @@ private slots:
         laser_object *c = b->channel(ch);
         b->widget<QDoubleSpinBox>(ch, QStringLiteral("curr_spin"))->selectAll();
         QTest::keyClicks(b->widget<QDoubleSpinBox>(ch, QStringLiteral("curr_spin")), typed);
+        // The worker's own sends, from its thread, touch nothing of this row,
+        // which may have ended meanwhile.
+        QThread *const gui = QThread::currentThread();
         QObject scope;
         bool queued = false;
         QList<bool> offered; // the gear, before and after a view tick in the same waits
-        connect(c->worker, &laser_worker::thread_serial_write, &scope, [&] {
-            if (QThread::currentThread() == scope.thread() && !std::exchange(queued, true))
+        connect(c->worker, &laser_worker::thread_serial_write, &scope, [&, gui] {
+            if (QThread::currentThread() == gui && !std::exchange(queued, true))
                 QTimer::singleShot(0, &scope, [&] {
                     offered = {c->config_button->isEnabled()};
                     b->window->view_update_timer_slot();
@@ -155,11 +158,16 @@ private slots:
                     QTest::mouseClick(c->config_button, Qt::LeftButton);
                 });
         }, Qt::DirectConnection);
-        QTest::mouseClick(b->widget<QPushButton>(ch, on_off_button_name(type)), Qt::LeftButton);
+        // One click only: the board goes on once it has read the click's
+        // frames, and a second click would switch it off again.
+        QString on = b->click_and_wait(ch, [&] {
+            QTest::mouseClick(b->widget<QPushButton>(ch, on_off_button_name(type)), Qt::LeftButton);
+        });
         QList<int> polled;
         for (int other = 1; other <= b->channels(); ++other)
             polled << b->board(other).received(0xD0);
-        const QString on = b->switch_output(ch, true);
+        if (on.isEmpty())
+            on = b->output_shows(ch, true);
         QVERIFY2(on.isEmpty(), qPrintable(on));
         QCOMPARE(offered, (QList<bool>{false, false}));
         QVERIFY(!b->params->isVisible());

@@ -45,16 +45,18 @@ const QList<board_reading> readings{
 
 // The commands the page sends through its channel's worker, as their data
 // digits; what the worker sends from its own thread (its poll requests and
-// the TEC switch-on of every pass) is left out, untouched there.
+// the TEC switch-on of every pass) is left out, untouched there: this may
+// be gone by then.
 class set_frames
 {
 public:
     explicit set_frames(laser_worker *worker)
     {
+        QThread *const gui = QThread::currentThread();
         QObject::connect(
             worker, &laser_worker::thread_serial_write, &context,
-            [this](const QByteArray &frame) {
-                if (QThread::currentThread() == context.thread())
+            [this, gui](const QByteArray &frame) {
+                if (QThread::currentThread() == gui)
                     data << frame.mid(5, 16);
             },
             Qt::DirectConnection);

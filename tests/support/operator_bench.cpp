@@ -6,7 +6,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QThread>
 #include <QTimer>
+#include <QVector>
 #include <QtTest>
 
 #include <cmath>
@@ -14,6 +16,8 @@
 #include "app/mainwindow.h"
 #include "app/resources.h"
 #include "channel/laser_object.h"
+#include "comm/laser_worker.h"
+#include "comm/serial_object.h"
 #include "forms/mainwindow_form.h"
 #include "params/laser_params.h"
 #include "support/bench_settings.h"
@@ -211,17 +215,51 @@ QString operator_bench::page_shows(int ch, const QString &name, const QString &t
     return describe(ch) + QStringLiteral(": %1 shows \"%2\", expected \"%3\"").arg(name, shown(), text);
 }
 
+QString operator_bench::click_and_wait(int ch, const std::function<void()> &clicks)
+{
+    // The output command: the output's read code without its read bit.
+    const uint32_t set_code = output_code(type_of(ch)) & 0x7F;
+    const sim_board &b = board(ch);
+    const int read_before = b.received(uint8_t(set_code));
+    int sent = 0;
+    // Counted as the page hands its frames to the link. The worker's own
+    // requests, sent from its thread, are left out there without touching
+    // anything of this function, which may have returned meanwhile.
+    QThread *const gui = QThread::currentThread();
+    QObject scope;
+    QObject::connect(
+        channel(ch)->worker, &laser_worker::thread_serial_write, &scope,
+        [gui, set_code, &sent](const QByteArray &frame) {
+            if (QThread::currentThread() == gui && frame.mid(5, 2).toUInt(nullptr, 16) == set_code)
+                ++sent;
+        },
+        Qt::DirectConnection);
+    clicks();
+    if (wait_for([&] { return b.received(uint8_t(set_code)) >= read_before + sent; }))
+        return QString();
+    return describe(ch) + QStringLiteral(": the board read %1 of the %2 output frames sent")
+                              .arg(b.received(uint8_t(set_code)) - read_before)
+                              .arg(sent);
+}
+
 QString operator_bench::switch_output(int ch, bool on)
 {
     const int type = type_of(ch);
-    const uint8_t code = output_code(type);
-    if ((board(ch).value(code) != 0) != on) {
+    if ((board(ch).value(output_code(type)) != 0) != on) {
         auto *button = widget<QPushButton>(ch, on_off_button_name(type));
         if (!button || !button->isVisible() || !button->isEnabled())
             return describe(ch) + QStringLiteral(": no on/off button offered");
-        button->click();
+        const QString read = click_and_wait(ch, [button] { button->click(); });
+        if (!read.isEmpty())
+            return read;
     }
-    const QString held = board_holds(ch, code, on ? 1 : 0);
+    return output_shows(ch, on);
+}
+
+QString operator_bench::output_shows(int ch, bool on) const
+{
+    const int type = type_of(ch);
+    const QString held = board_holds(ch, output_code(type), on ? 1 : 0);
     if (!held.isEmpty())
         return held;
     return page_shows(ch, state_label_name(type), on ? QStringLiteral("ON") : QStringLiteral("OFF"));
@@ -231,20 +269,67 @@ QString operator_bench::connect_and_fill(const QList<board_reading> &readings, i
 {
     for (const board_reading &r : readings)
         board(channel_of(r.type)).set_value(r.read_code, r.value);
-    const QString up = connect_by_button();
-    if (!up.isEmpty())
-        return up;
     const auto tab_prefix = [this](int ch) {
         return QStringLiteral("Bench %1 (").arg(ch) + driver_name(type_of(ch)) + QLatin1Char(' ');
     };
-    const auto filled = [&] {
-        for (const board_reading &r : readings) {
-            const int ch = channel_of(r.type);
-            if (widget(ch, QLatin1String(r.label))->property("text").toString() != QString::fromUtf8(r.text))
+    const auto page_filled = [&](int ch) {
+        for (const board_reading &r : readings)
+            if (channel_of(r.type) == ch &&
+                widget(ch, QLatin1String(r.label))->property("text").toString() != QString::fromUtf8(r.text))
                 return false;
+        return channel(ch)->laser_tab_button->text().startsWith(tab_prefix(ch));
+    };
+    // The board's passes as the window has read them: the one whose type
+    // reply it took first, then each whole pass that asked for more (up to
+    // the next type reply). What the board answered meanwhile, the passes
+    // its worker began before the window had read the type and a view tick
+    // held back, all vary with the machine's load; these do not.
+    struct passes_read
+    {
+        int count = 0;
+        bool asked_more = false;
+        bool type_taken = false;
+        bool filled = false;
+    };
+    QVector<passes_read> read(channels() + 1);
+    QString late;
+    QObject scope;
+    // Both run after the window's own slots, connected when it was made.
+    QObject::connect(window->serial_obj, &serial_object::sig_serial_rx_can_message, &scope,
+                     [&](serial_message_struct m) {
+                         // Board k answers from CAN address k, in d1.
+                         const int ch = int(m.data[1]);
+                         if (ch < 1 || ch > channels())
+                             return;
+                         passes_read &p = read[ch];
+                         if (m.data[0] == 0xD0 && p.count == 0) {
+                             p.count = 1;
+                             p.type_taken = channel(ch)->worker->device_type.load() == type_of(ch);
+                         } else if (m.data[0] == 0xD0 && p.asked_more) {
+                             ++p.count;
+                             p.asked_more = false;
+                         } else if (m.data[0] != 0xD0 && m.data[0] != 0xD1 && p.count > 0) {
+                             p.asked_more = true;
+                         }
+                     });
+    QObject::connect(window->view_update_timer, &QTimer::timeout, &scope, [&] {
+        for (int ch = 1; ch <= channels(); ++ch) {
+            passes_read &p = read[ch];
+            if (p.filled || p.count < max_passes)
+                continue;
+            p.filled = page_filled(ch);
+            if (!p.filled && late.isEmpty())
+                late = describe(ch) + QStringLiteral(": page not filled at the view tick after the window read "
+                                                     "%1 of the board's passes")
+                                          .arg(p.count);
         }
+    });
+    const QString up = connect_by_button();
+    if (!up.isEmpty())
+        return up;
+    const auto filled = [&] {
         for (int ch = 1; ch <= channels(); ++ch)
-            if (!channel(ch)->laser_tab_button->text().startsWith(tab_prefix(ch)))
+            if (!page_filled(ch))
                 return false;
         return true;
     };
@@ -259,11 +344,11 @@ QString operator_bench::connect_and_fill(const QList<board_reading> &readings, i
             if (!channel(ch)->laser_tab_button->text().startsWith(tab_prefix(ch)))
                 return describe(ch) + QStringLiteral(": tab reads \"%1\"").arg(channel(ch)->laser_tab_button->text());
     }
-    for (int ch = 1; ch <= channels(); ++ch) {
-        const int passes = board(ch).received(0xD0);
-        if (passes > max_passes)
-            return describe(ch) + QStringLiteral(": page filled only after %1 passes").arg(passes);
-    }
+    for (int ch = 1; ch <= channels(); ++ch)
+        if (!read[ch].type_taken)
+            return describe(ch) + QStringLiteral(": the window did not take the type from the board's first reply");
+    if (!late.isEmpty())
+        return late;
     return wait_pages_ready();
 }
 
@@ -301,18 +386,19 @@ QString operator_bench::output_follows(int ch, int clicks)
     };
     if (clicks > 1) {
         // From off, each click queued to arrive inside the waits of the one
-        // before. The second device-type request after them follows every
-        // output frame on the line: the board then holds the last one.
+        // before. Once the board has read every output frame they sent, it
+        // holds the last one.
         const int type = type_of(ch);
         const bool on = clicks % 2 == 1;
         QString error = switch_output(ch, false);
         auto *button = widget<QPushButton>(ch, on_off_button_name(type));
-        for (int k = 1; k < clicks; ++k)
-            QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);
-        button->click();
-        const int polled = board(ch).received(0xD0) + 2;
-        if (error.isEmpty() && !wait_for([&] { return board(ch).received(0xD0) >= polled; }))
-            error = describe(ch) + QStringLiteral(": not polled after the clicks");
+        const QString read = click_and_wait(ch, [&] {
+            for (int k = 1; k < clicks; ++k)
+                QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);
+            button->click();
+        });
+        if (error.isEmpty())
+            error = read;
         if (error.isEmpty())
             error = board_holds(ch, output_code(type), on ? 1 : 0);
         if (error.isEmpty())

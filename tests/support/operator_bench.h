@@ -51,8 +51,10 @@ public:
     QString wait_pages_ready();
     bool ready() const { return is_ready; }
     // The connect scenario: puts the readings on the boards, connects, and
-    // waits until every page shows its readings and its tab names its board,
-    // by the board's pass `max_passes` at the latest; then as wait_pages_ready.
+    // waits until every page shows its readings and its tab names its board:
+    // at the latest at the view tick after the window has read `max_passes`
+    // of the board's passes (the one that told its type, then those that
+    // asked for its readings); then as wait_pages_ready.
     QString connect_and_fill(const QList<board_reading> &readings, int max_passes);
 
     int channels() const { return types.size(); }
@@ -80,8 +82,16 @@ public:
     QString board_holds(int ch, uint8_t read_code, double value) const;
     // Waits until the page's label (or button, or tab) shows `text`.
     QString page_shows(int ch, const QString &name, const QString &text) const;
+    // Runs the operator's clicks on channel ch's page, then waits until its
+    // board has read every output frame they sent: a click returns once its
+    // last frame is handed to the link, and until the board has read it the
+    // board's output tells nothing of the click.
+    QString click_and_wait(int ch, const std::function<void()> &clicks);
+    // Waits for the board's output to be as asked and the page's state label
+    // to say so.
+    QString output_shows(int ch, bool on) const;
     // Clicks the page's on/off button unless the board's output already is as
-    // asked; waits for the board to follow and the page's state label to say so.
+    // asked (as click_and_wait), then as output_shows.
     QString switch_output(int ch, bool on);
 
     // The set-point scenario: `prepare` "on" switches the output on around
