@@ -382,47 +382,42 @@ void laser_object::forget_board()
 // What the page sent is the board's value from then on: a first reading
 // of the same quantity still to be decoded or loaded was asked for before
 // the send, and would put the older value back into the box and the held
-// set point.
+// set point. Per set command: the channel's marker and those of the
+// records that carry their own.
+namespace {
+
+struct first_reading_markers {
+    uint8_t code;
+    marker_t channel;
+    int32_t ps_data::*ps;
+    int32_t ns_data::*ns;
+};
+
+constexpr first_reading_markers sent_quantities[] = {
+    {cmd_set_current, &o::first_read_current, nullptr, nullptr},
+    {cmd_set_temperature, &o::first_read_temperature, &ps_data::first_read_temperature, &ns_data::first_read_temperature},
+    {cmd_set_voltage, &o::first_read_voltage, &ps_data::first_read_voltage, &ns_data::first_read_voltage},
+    {cmd_set_frequency, &o::first_read_frequency, &ps_data::first_read_frequency, &ns_data::first_read_frequency},
+    {cmd_set_pulse_width, &o::first_read_width, nullptr, &ns_data::first_read_width},
+    {cmd_set_gated, &o::first_read_gated, &ps_data::first_read_gated, &ns_data::first_read_gated},
+    {cmd_set_cutted, &o::first_read_cutted, &ps_data::first_read_cutted, &ns_data::first_read_cutted},
+};
+
+} // namespace
+
 void laser_object::drop_first_readings(int code)
 {
     laser_worker &w = *worker;
-    const auto drop = [](int32_t &marker) { marker = 0; };
-    switch (code) {
-    case cmd_set_current:
-        drop(first_read_current);
-        drop(w.power_record.first_read_current);
-        break;
-    case cmd_set_temperature:
-        drop(first_read_temperature);
-        drop(w.ps_record.first_read_temperature);
-        drop(w.ns_record.first_read_temperature);
-        break;
-    case cmd_set_voltage:
-        drop(first_read_voltage);
-        drop(w.ps_record.first_read_voltage);
-        drop(w.ns_record.first_read_voltage);
-        break;
-    case cmd_set_frequency:
-        drop(first_read_frequency);
-        drop(w.ps_record.first_read_frequency);
-        drop(w.ns_record.first_read_frequency);
-        break;
-    case cmd_set_pulse_width:
-        drop(first_read_width);
-        drop(w.ns_record.first_read_width);
-        break;
-    case cmd_set_gated:
-        drop(first_read_gated);
-        drop(w.ps_record.first_read_gated);
-        drop(w.ns_record.first_read_gated);
-        break;
-    case cmd_set_cutted:
-        drop(first_read_cutted);
-        drop(w.ps_record.first_read_cutted);
-        drop(w.ns_record.first_read_cutted);
-        break;
-    default:
-        break;
+    if (code == cmd_set_current)
+        w.power_record.first_read_current = 0;
+    for (const first_reading_markers &m : sent_quantities) {
+        if (m.code != code)
+            continue;
+        this->*m.channel = 0;
+        if (m.ps)
+            w.ps_record.*m.ps = 0;
+        if (m.ns)
+            w.ns_record.*m.ns = 0;
     }
 }
 
