@@ -225,6 +225,11 @@ private:
     uint32_t switch_clicks = 0;
     uint32_t switches_running = 0;
     bool switch_turns_on = false;
+    // The worker's output polls when a switch last set the flag: a status
+    // reply decoded while the count still stands was asked for before the
+    // switch's command and would undo the flag (an output just turned on
+    // missed by a close's turn-off).
+    std::optional<uint32_t> output_polls_at_switch;
     // A switch operation under way is turning the output on.
     bool output_going_on() const { return switches_running > 0 && switch_turns_on; }
     // Before an output goes on: every input of the page that holds an

@@ -109,6 +109,7 @@ void laser_object::laser_las_on_off_butt_clicked()
         set_config_button(switch_on);
         visit_pulsed(w, family, [&](auto &r) { r.frame_set_emission(switch_on ? 1 : 0, f.buf, &f.len); });
     }
+    output_polls_at_switch = w.output_polls.load();
     *flag = switch_on ? 1 : 0;
     triple_send(f.buf, f.len);
 }

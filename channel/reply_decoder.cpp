@@ -304,6 +304,11 @@ void laser_object::handle_rx_can_message(const serial_message_struct *msg)
     const serial_message_struct &m = *msg;
     laser_worker &w = *worker;
     const uint32_t code = m.data[0];
+    if (code == cmd_get_output || code == cmd_get_emission) {
+        if (output_polls_at_switch && *output_polls_at_switch == w.output_polls.load())
+            return; // the state before the switch
+        output_polls_at_switch.reset();
+    }
 
     // The stages in this order, each with the type as it stands then.
     if (family_of(w.device_type) == driver_family::dcdc) {

@@ -205,6 +205,7 @@ void laser_worker::send_tec_on(int gap, const record_t &r)
 void laser_worker::send_cw_main(int gap)
 {
     const cw_data &r = cw_record;
+    ++output_polls;
     request(gap, r, &cw_data::frame_get_output);
     request(gap, r, &cw_data::frame_get_mode);
     send_tec_on(gap, r);
@@ -226,6 +227,7 @@ void laser_worker::send_pulsed_main(int gap, const record_t &r, int width)
 {
     request(gap, r, &record_t::frame_get_mode);
     send_tec_on(gap, r);
+    ++output_polls;
     request(gap, r, &record_t::frame_get_emission);
     request(gap, r, &record_t::frame_get_voltage);
     request(gap, r, &record_t::frame_get_temperature);
@@ -245,6 +247,7 @@ void laser_worker::send_pulsed_main(int gap, const record_t &r, int width)
 void laser_worker::send_dcdc_main(int gap)
 {
     const dcdc_data &r = dcdc_record;
+    ++output_polls;
     request(gap, r, &dcdc_data::frame_get_output);
     request(gap, r, &dcdc_data::frame_get_current);
     request(gap, r, &dcdc_data::frame_get_temperature);
@@ -264,6 +267,7 @@ void laser_worker::send_power_main(int gap)
     request(gap, r, &power_data::frame_get_current);
     request(gap, r, &power_data::frame_get_faults);
     request(gap, r, &power_data::frame_get_mode);
+    ++output_polls;
     request(gap, r, &power_data::frame_get_output);
     request(gap, r, &power_data::frame_get_temperature);
     request(gap, r, &power_data::frame_get_input_voltage);

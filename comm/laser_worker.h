@@ -50,6 +50,10 @@ public:
     std::atomic<bool> type_changed{false};
     std::atomic<bool> heartbeat{false};
     std::atomic<int32_t> device_address{0};
+    // Output and emission status requests sent so far. A status reply
+    // decoded before the next one answers a request that went out before
+    // the page's last switch.
+    std::atomic<uint32_t> output_polls{0};
 
     cw_data cw_record;
     ps_table_data ps_table_record;

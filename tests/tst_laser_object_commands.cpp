@@ -50,6 +50,7 @@ uint8_t &output_flag(laser_worker &w)
     case 11: return w.dcdc_record.output_on;
     case 18: return w.power_record.output_on;
     case 7: return w.ps_table_record.emission_on;
+    case 21: return w.ns_record.emission_on;
     default: return w.cw_record.output_on;
     }
 }
@@ -342,7 +343,9 @@ private slots:
     // does; "|" starts the frame count; "type <input> <text>" selects the
     // box's text and types; "return", "up", "leave <input>"; "unit <text>"
     // and "pick <text>" choose in the unit list and the rate table; "on"
-    // clicks the output switch; "shows <input> <text>" checks the box.
+    // clicks the output switch; "shows <input> <text>" checks the box;
+    // "poll" is the worker asking for the output state; "flag <0|1>"
+    // checks the output flag.
     void operator_entries_data()
     {
         QTest::addColumn<int>("type");
@@ -472,6 +475,12 @@ private slots:
         // A limit reply that clamped the voltage box for a moment: on sends
         // the board's own voltage.
         QTest::newRow("20 at 12.5 V, clamped to 5.0 V for a tick, on") << 20 << 1000 << 48.0 << QStringList{"report 0x98 125", "tick", "tick", "report 0xA5 50", "tick", "shows volt_spin 5.0", "report 0xA5 500", "tick", "|", "on", "shows volt_spin 12.5"} << tripled_all({data_of(0x19, 1000), data_of(0x20, 1), data_of(0x18, 125), data_of(0x22, 1)});
+        // A state reply asked for before the switch's command says what the
+        // board did before it; one asked for after says what it does now.
+        QTest::newRow("21 on, then the emission read asked before it") << 21 << 10000 << 48.0 << QStringList{"report 0x98 125", "tick", "tick", "|", "on", "report 0xA2 0", "flag 1"} << tripled_all({data_of(0x19, 10000), data_of(0x20, 1), data_of(0x18, 125), data_of(0x22, 1)});
+        QTest::newRow("21 on, then a read asked after it: off") << 21 << 10000 << 48.0 << QStringList{"report 0x98 125", "tick", "tick", "|", "on", "poll", "report 0xA2 0", "flag 0"} << tripled_all({data_of(0x19, 10000), data_of(0x20, 1), data_of(0x18, 125), data_of(0x22, 1)});
+        QTest::newRow("8 on, then the output read asked before it") << 8 << 0 << 0.0 << QStringList{"|", "on", "report 0x90 0", "flag 1", "poll", "report 0x90 1", "flag 1"} << tripled_all({data_of(0x10, 1)});
+        QTest::newRow("11 off, then the output read asked before it") << 11 << 0 << 0.0 << QStringList{"report 0x90 1", "tick", "|", "off", "report 0x90 1", "flag 0"} << tripled_all({data_of(0x11, 0), data_of(0x10, 0)});
         QTest::newRow("21 at 12.5 V, raised to 40.0 V for a tick, on") << 21 << 10000 << 48.0 << QStringList{"report 0x98 125", "tick", "tick", "report 0xA6 400", "tick", "shows volt_spin 40.0", "report 0xA6 0", "tick", "|", "on"} << tripled_all({data_of(0x19, 10000), data_of(0x20, 1), data_of(0x18, 125), data_of(0x22, 1)});
     }
 
@@ -538,6 +547,10 @@ private slots:
                 output_switch()->click();
             } else if (p[0] == "click") {
                 QTest::mouseClick(output_switch(), Qt::LeftButton);
+            } else if (p[0] == "poll") {
+                ++w.output_polls;
+            } else if (p[0] == "flag") {
+                QCOMPARE(int(output_flag(w)), p[1].toInt());
             } else if (p[0] == "move") { // what the main window does for a new address or link
                 ch->forget_board();
             } else if (p[0] == "tick" || p[0] == "lost") {

@@ -281,6 +281,18 @@ void tst_laser_worker::request_lists()
         QVERIFY(median(gaps) < 45 * ms);
     // After the last frame: its gap, then the 300 ms sleep.
     QVERIFY(passes[1][0].t_ns - passes[0].last().t_ns >= 315 * ms - ms / 10);
+
+    // Each output or emission request is counted before it leaves.
+    const auto state_requests = [&log] {
+        int n = 0;
+        for (const stamped_frame &f : log.snapshot())
+            n += f.frame.mid(5, 2) == "90" || f.frame.mid(5, 2) == "A2";
+        return n;
+    };
+    const int before = state_requests();
+    const int counted = int(list_workers[index]->output_polls.load());
+    QVERIFY2(counted >= before && counted <= state_requests() + 1,
+             qPrintable(QStringLiteral("%1 counted, %2 sent").arg(counted).arg(before)));
 }
 
 void tst_laser_worker::starts_idle_with_records_in_order()
