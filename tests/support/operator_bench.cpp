@@ -291,17 +291,31 @@ QString operator_bench::connect_and_fill(const QList<board_reading> &readings, i
         bool type_taken = false;
         bool filled = false;
     };
-    QVector<passes_read> read(channels() + 1);
+    // The window receives the watch, not a local object: a receiver
+    // destroyed while the serial thread emits to it can leave the slot
+    // unfreed. The watch goes quiet at the return and ends with the window.
+    struct pass_watch
+    {
+        QVector<passes_read> read;
+        bool live = true;
+    };
+    const auto watch = std::make_shared<pass_watch>();
+    watch->read.resize(channels() + 1);
+    QVector<passes_read> &read = watch->read;
+    const struct end_watch {
+        pass_watch &w;
+        ~end_watch() { w.live = false; }
+    } end_at_return{*watch};
     QString late;
     QObject scope;
     // Both run after the window's own slots, connected when it was made.
-    QObject::connect(window->serial_obj, &serial_object::sig_serial_rx_can_message, &scope,
-                     [&](serial_message_struct m) {
+    QObject::connect(window->serial_obj, &serial_object::sig_serial_rx_can_message, window.get(),
+                     [this, watch](serial_message_struct m) {
                          // Board k answers from CAN address k, in d1.
                          const int ch = int(m.data[1]);
-                         if (ch < 1 || ch > channels())
+                         if (!watch->live || ch < 1 || ch > channels())
                              return;
-                         passes_read &p = read[ch];
+                         passes_read &p = watch->read[ch];
                          if (m.data[0] == 0xD0 && p.count == 0) {
                              p.count = 1;
                              p.type_taken = channel(ch)->worker->device_type.load() == type_of(ch);
