@@ -384,15 +384,21 @@ void laser_object::freq_range_update(int index)
         freq_spin->setSingleStep(fine ? 0.1 : 1.0);
         freq_spin->setDecimals(fine ? 1 : 0);
     });
-    if (changed) {
-        // A number the new range clamped or rounded is nobody's entry: the
-        // rate held stays the board's.
+    bool taken_as_read = false;
+    if (!changed && typed) {
+        // An entry is what the box reads in the unit shown, as Return sends it.
+        const double scale = fine ? 1000000.0 : index == 1 ? 1000.0 : 1.0;
+        const int32_t read_hz = rounded_int32(freq_spin->value() * scale);
+        freq_ps20_target_update(freq_spin->value());
+        visit_pulsed(*worker, family_of(type), [&](auto &r) { taken_as_read = r.frequency_target == read_hz; });
+    }
+    if ((changed || typed) && !taken_as_read) {
+        // A number the new range clamped or rounded, or the duty limit cut,
+        // is nobody's entry: the rate held stays the board's, and a width
+        // entered next is limited against it, not against the cut rate.
         operator_entries.remove(freq_spin);
         if (free_rate_held)
             visit_pulsed(*worker, family_of(type), [this](auto &r) { r.frequency_target = *free_rate_held; });
-    } else if (typed) {
-        // An entry is what the box reads in the unit shown, as Return sends it.
-        freq_ps20_target_update(freq_spin->value());
     }
 }
 

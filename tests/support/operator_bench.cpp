@@ -117,7 +117,7 @@ QString operator_bench::connect_by_button()
 {
     window->ui->connect_button_2->click();
     if (!wait_for([this] { return window->connected; }))
-        return QStringLiteral("no connection: ") + window->ui->connection_status_label->text();
+        return QStringLiteral("no connection within 20 s: ") + window->ui->connection_status_label->text();
     if (window->ui->connection_status_label->text() != QLatin1String("Connection status: CONNECTED"))
         return QStringLiteral("status reads ") + window->ui->connection_status_label->text();
     // The window starts with every page folded; the operator opens them.
@@ -198,7 +198,7 @@ QString operator_bench::board_holds(int ch, uint8_t read_code, double value) con
     const auto held = [&] { return std::fabs(b.value(read_code) - value) <= 1e-6 * std::max(1.0, std::fabs(value)); };
     if (wait_for(held))
         return QString();
-    return describe(ch) + QStringLiteral(": board holds %1 under 0x%2, expected %3")
+    return describe(ch) + QStringLiteral(": board holds %1 under 0x%2 after 20 s, expected %3")
                               .arg(b.value(read_code), 0, 'g', 10)
                               .arg(read_code, 2, 16, QLatin1Char('0'))
                               .arg(value, 0, 'g', 10);
@@ -212,7 +212,7 @@ QString operator_bench::page_shows(int ch, const QString &name, const QString &t
     const auto shown = [w] { return w->property("text").toString(); };
     if (wait_for([&] { return shown() == text; }))
         return QString();
-    return describe(ch) + QStringLiteral(": %1 shows \"%2\", expected \"%3\"").arg(name, shown(), text);
+    return describe(ch) + QStringLiteral(": %1 shows \"%2\" after 20 s, expected \"%3\"").arg(name, shown(), text);
 }
 
 QString operator_bench::click_and_wait(int ch, const std::function<void()> &clicks)
