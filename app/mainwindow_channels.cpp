@@ -100,6 +100,7 @@ void MainWindow::apply_system_configuration()
             channel->laser_off();
             for (const family_output_flag &f : family_output_flags(*worker))
                 *f.flag = 0;
+            channel->outputs_switched_on = 0;
         } else if (moved_while_on) {
             // Moved, the channel would forget a board whose output is on:
             // the turn-off would miss it and the indicator lose it.

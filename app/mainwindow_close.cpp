@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QtDebug>
 
+#include <utility>
+
 #include "channel/command_guard.h"
 #include "channel/laser_object.h"
 #include "comm/laser_worker.h"
@@ -55,8 +57,9 @@ void MainWindow::run_held_requests()
         return;
     if (close_held) {
         // The close asks its own question and closes the link: a disconnect
-        // held with it has nothing left to do.
-        disconnect_held = false;
+        // held with it has nothing left to do but end auto-connection.
+        if (std::exchange(disconnect_held, false))
+            end_auto_connection();
         close();
     } else if (disconnect_held) {
         disconnect_held = false;
@@ -89,7 +92,7 @@ void MainWindow::ask_turn_off_outputs(QString action)
         return;
     bool any_on = false;
     for (int i = 0; i < channel_total && !any_on; ++i)
-        any_on = channel_output_on(i);
+        any_on = lasers[i]->output_to_turn_off();
     if (!any_on)
         return;
 
@@ -108,8 +111,12 @@ void MainWindow::ask_turn_off_outputs(QString action)
     for (int pass = 0; pass < max_turn_off_passes && connected; ++pass) {
         bool sent = false;
         for (int i = 0; i < channel_total && connected; ++i) {
-            if (channel_output_on(i)) {
+            if (lasers[i]->output_to_turn_off()) {
                 lasers[i]->laser_off();
+                // Sent on a live link: an output counted as on only until
+                // its board reported it is not counted again.
+                if (connected)
+                    lasers[i]->outputs_switched_on = 0;
                 sent = true;
             }
         }
@@ -125,7 +132,7 @@ void MainWindow::report_outputs_left_on()
 {
     QStringList left_on;
     for (int i = 0; i < channel_total; ++i) {
-        if (!channel_output_on(i))
+        if (!lasers[i]->output_to_turn_off())
             continue;
         QString channel = QStringLiteral("channel %1").arg(i + 1);
         if (!lasers[i]->channel_name.isEmpty())

@@ -126,9 +126,11 @@ void MainWindow::on_connect_button_2_clicked()
         return;
     }
     // A close or a disconnect under way, or a close about to run, asks and
-    // switches off for this one too.
-    if (closing || disconnecting || close_held)
+    // switches off for this one too; no connection is to follow.
+    if (closing || disconnecting || close_held) {
+        end_auto_connection();
         return;
+    }
     if (command_under_way()) {
         disconnect_held = true;
         return;

@@ -157,6 +157,14 @@ public:
     // -1 while the width gives none, so the next valid rate rebuilds.
     float ns_last_max_rate = 0.0f;
 
+    // The families whose output the switch turned on and whose board has
+    // neither reported it on since nor been sent an off: a board slow to
+    // report its output on (a ramp, an interlock check) still counts as on
+    // for the turn-off at a close or a Disconnect.
+    uint32_t outputs_switched_on = 0;
+    // An output on or counted as on: what the close and Disconnect turn off.
+    bool output_to_turn_off() const;
+
     // Decodes one reply routed to this channel into the worker's records.
     void handle_rx_can_message(const serial_message_struct *msg);
     // Redraws the page for the board's driver type ("No device" otherwise).

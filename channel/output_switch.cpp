@@ -111,12 +111,16 @@ void laser_object::laser_las_on_off_butt_clicked()
     }
     output_polls_at_switch = w.output_polls.load();
     *flag = switch_on ? 1 : 0;
+    const uint32_t bit = family_bit(flag_family(family));
+    outputs_switched_on = switch_on ? outputs_switched_on | bit : outputs_switched_on & ~bit;
     triple_send(f.buf, f.len);
 }
 
 void laser_object::laser_off()
 {
-    // No local change: the flags fall when the board reports its output off.
+    // No local change: the flags fall when the board reports its output off,
+    // and the turn-off stops counting an output switched on once it has sent
+    // its off.
     // The off command of the current type, and that of every family whose
     // flag is set whatever the type: a board marked lost (-1) or replaced by
     // another family may still have its output on.
@@ -147,15 +151,29 @@ void laser_object::laser_off()
     add_output(family == driver_family::dcdc, w.dcdc_record);
     add_output(family == driver_family::power, w.power_record);
     visit_pulsed(w, family, [&](const auto &r) { add_emission(true, r); });
-    add_output(w.cw_record.output_on != 0, w.cw_record);
-    add_output(w.dcdc_record.output_on != 0, w.dcdc_record);
-    add_output(w.power_record.output_on != 0, w.power_record);
-    add_emission(w.ps_table_record.emission_on != 0, w.ps_table_record);
-    add_emission(w.ps_record.emission_on != 0, w.ps_record);
-    add_emission(w.ns_table_record.emission_on != 0, w.ns_table_record);
-    add_emission(w.ns_record.emission_on != 0, w.ns_record);
+    // An output switched on and not reported on yet counts as flagged.
+    const auto on = [&](driver_family f) {
+        return *output_flag_of(w, f) != 0 || (outputs_switched_on & family_bit(f)) != 0;
+    };
+    add_output(on(driver_family::cw), w.cw_record);
+    add_output(on(driver_family::dcdc), w.dcdc_record);
+    add_output(on(driver_family::power), w.power_record);
+    add_emission(on(driver_family::ps_table), w.ps_table_record);
+    add_emission(on(driver_family::ps), w.ps_record);
+    add_emission(on(driver_family::ns_table), w.ns_table_record);
+    add_emission(on(driver_family::ns), w.ns_record);
     for (const QByteArray &frame : offs)
         triple_send(reinterpret_cast<const uint8_t *>(frame.constData()), uint32_t(frame.size()));
+}
+
+bool laser_object::output_to_turn_off() const
+{
+    if (outputs_switched_on != 0)
+        return true;
+    for (const family_output_flag &r : family_output_flags(*worker))
+        if (*r.flag)
+            return true;
+    return false;
 }
 
 void laser_object::laser_volt_on_off(bool on)

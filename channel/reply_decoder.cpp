@@ -365,6 +365,14 @@ void laser_object::handle_rx_can_message(const serial_message_struct *msg)
     // Any mode reply, whatever the type, counts as the mode's first reading.
     if (code == cmd_get_mode && first_read_mode == 1)
         first_read_mode = 2;
+    // The board has reported the output on that the switch turned on: from
+    // now on its reports decide.
+    if (code == cmd_get_output || code == cmd_get_emission) {
+        const driver_family family = flag_family(family_of(type));
+        const uint8_t *flag = output_flag_of(w, family);
+        if (flag && *flag != 0)
+            outputs_switched_on &= ~family_bit(family);
+    }
 }
 
 void laser_object::take_new_board(int32_t type)

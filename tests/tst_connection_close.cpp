@@ -560,6 +560,16 @@ void tst_connection_close::request_inside_a_command_data()
     QTest::newRow("Disconnect in a close's passes") << QList<int>{8} << "close" << "disconnect" << yes << 1;
     QTest::newRow("close in a Disconnect's passes") << QList<int>{8} << "disconnect" << "close" << yes << 1;
     QTest::newRow("quit signal in NS on") << QList<int>{21} << "on" << "quit signal" << no << 0;
+    // Auto-connection on: the Disconnect ends it, also when a close takes its place.
+    QTest::newRow("Disconnect, then close, in NS on") << QList<int>{21} << "on" << "disconnect, close" << yes << 1;
+    QTest::newRow("close, then Disconnect, in NS on") << QList<int>{21} << "on" << "close, disconnect" << yes << 1;
+    // Asked for once a state reply after the switch-on has still said off:
+    // a board slow to report its output on, or one that refused it.
+    QTest::newRow("CW slow to report on, close, Yes") << QList<int>{8} << "slow on" << "close" << yes << 1;
+    QTest::newRow("PS slow to report on, close, No") << QList<int>{20} << "slow on" << "close" << no << 1;
+    QTest::newRow("PS slow to report on, Disconnect, Yes") << QList<int>{20} << "slow on" << "disconnect" << yes << 1;
+    QTest::newRow("DC/DC refused the on, close, Yes") << QList<int>{11} << "refused on" << "close" << yes << 1;
+    QTest::newRow("CW reported on, then tripped, close") << QList<int>{8} << "tripped on" << "close" << yes << 0;
     // The parameters window on channel 1, its maximum current set, closed and
     // the main window with it (by the window's Close button too); a power
     // board's configuration saved.
@@ -584,7 +594,7 @@ void tst_connection_close::request_inside_a_command()
     QVERIFY2(ready.isEmpty(), qPrintable(ready));
     MainWindow &w = *b.window;
     QTRY_VERIFY_WITH_TIMEOUT(w.channel_output_on(0) == starts_on && (types.size() < 2 || w.channel_output_on(1)), 20000);
-    const auto ask = [&](const QString &what, Qt::ConnectionType how) {
+    const auto ask_one = [&](const QString &what, Qt::ConnectionType how) {
         if (what == "quit signal") // what the signal's handler runs
             QMetaObject::invokeMethod(&w, [&w] { w.close_unattended(); }, how);
         else if (what == "close button")
@@ -596,8 +606,17 @@ void tst_connection_close::request_inside_a_command()
         else if (what == "disconnect")
             QMetaObject::invokeMethod(w.ui->connect_button_2, "click", how);
     };
+    const auto ask = [&](const QString &what, Qt::ConnectionType how) {
+        for (const QString &one : what.split(QStringLiteral(", ")))
+            ask_one(one, how);
+    };
+    const bool disconnects = request.contains("disconnect") || action == "disconnect";
+    if (disconnects)
+        w.ui->connection_mode->click();
+    // The request comes once the board's state replies have been read after the switch-on.
+    const bool asked_later = action == "slow on" || action == "refused on" || action == "tripped on";
     QObject scope;
-    bool requested = false;
+    bool requested = asked_later;
     QTimer saved_box; // asks from inside the box's own loop, before it is answered
     const auto first_frame = [&] { // the polls come from the worker's thread
         if (QThread::currentThread() == w.thread() && !saved_box.isActive() && !std::exchange(requested, true))
@@ -625,6 +644,18 @@ void tst_connection_close::request_inside_a_command()
             b.channel(1)->config_button->click();
             b.params->findChild<QDoubleSpinBox *>("cur_max_spin")->setValue(100.0);
             b.params->findChild<QPushButton *>(action == "save" ? "save_btn" : "cur_max_set_but")->click();
+        } else if (asked_later) {
+            const uint8_t code = output_code(types[0]);
+            auto *button = b.widget<QPushButton>(1, on_off_button_name(types[0]));
+            if (action != "tripped on")
+                b.board(1).set_raw_override(code, 0); // reports off
+            QVERIFY(b.click_and_wait(1, [button] { button->click(); }).isEmpty());
+            // Reported on, before it trips.
+            QVERIFY(action != "tripped on" || wait_for([&] { return b.channel(1)->outputs_switched_on == 0; }));
+            if (action != "slow on")
+                b.board(1).set_value(code, 0);
+            QVERIFY(wait_for([&] { return !w.channel_output_on(0); }));
+            ask(request, Qt::DirectConnection);
         } else {
             // Unheard from the off on: no status reply sent before it can
             // show the output on again when the close looks.
@@ -650,6 +681,9 @@ void tst_connection_close::request_inside_a_command()
     for (int ch = 1; ch <= types.size(); ++ch) // No leaves on what was on and what the action turned on
         QCOMPARE(b.board(ch).value(output_code(types[ch - 1])) != 0,
                  answer == QMessageBox::No && (ch == 2 || action.endsWith(QLatin1String("on"))));
+    if (disconnects) // and the file written by a close says so
+        QVERIFY(!w.auto_connection &&
+                !QSettings(b.folder.file(), QSettings::IniFormat).value("serial/connection_mode").toBool());
 }
 
 QTEST_MAIN(tst_connection_close)

@@ -345,7 +345,8 @@ private slots:
     // and "pick <text>" choose in the unit list and the rate table; "on"
     // clicks the output switch; "shows <input> <text>" checks the box;
     // "poll" is the worker asking for the output state; "flag <0|1>"
-    // checks the output flag.
+    // checks the output flag, "counted <0|1>" whether the turn-off takes
+    // the output as on, "turn-off" runs one of its passes.
     void operator_entries_data()
     {
         QTest::addColumn<int>("type");
@@ -487,6 +488,10 @@ private slots:
         // board did before it; one asked for after says what it does now.
         QTest::newRow("21 on, then the emission read asked before it") << 21 << 10000 << 48.0 << QStringList{"report 0x98 125", "tick", "tick", "|", "on", "report 0xA2 0", "flag 1"} << tripled_all({data_of(0x19, 10000), data_of(0x20, 1), data_of(0x18, 125), data_of(0x22, 1)});
         QTest::newRow("21 on, then a read asked after it: off") << 21 << 10000 << 48.0 << QStringList{"report 0x98 125", "tick", "tick", "|", "on", "poll", "report 0xA2 0", "flag 0"} << tripled_all({data_of(0x19, 10000), data_of(0x20, 1), data_of(0x18, 125), data_of(0x22, 1)});
+        // A board slow to report its output on still counts as on for the
+        // turn-off; once it has reported on, its reports decide.
+        QTest::newRow("21 on, reported off after it, lost: counted, turned off") << 21 << 10000 << 48.0 << QStringList{"report 0x98 125", "tick", "tick", "|", "on", "poll", "report 0xA2 0", "counted 1", "lost", "turn-off"} << tripled_all({data_of(0x19, 10000), data_of(0x20, 1), data_of(0x18, 125), data_of(0x22, 1), data_of(0x22, 0)});
+        QTest::newRow("8 on, reported on, then off by itself: not counted") << 8 << 0 << 0.0 << QStringList{"|", "on", "poll", "report 0x90 0", "counted 1", "report 0x90 1", "report 0x90 0", "counted 0"} << tripled_all({data_of(0x10, 1)});
         QTest::newRow("8 on, then the output read asked before it") << 8 << 0 << 0.0 << QStringList{"|", "on", "report 0x90 0", "flag 1", "poll", "report 0x90 1", "flag 1"} << tripled_all({data_of(0x10, 1)});
         QTest::newRow("11 off, then the output read asked before it") << 11 << 0 << 0.0 << QStringList{"set curr_spin 9", "report 0x90 1", "tick", "|", "off", "report 0x90 1", "flag 0"} << tripled_all({data_of(0x11, 0), data_of(0x10, 0)});
         QTest::newRow("21 at 12.5 V, raised to 40.0 V for a tick, on") << 21 << 10000 << 48.0 << QStringList{"report 0x98 125", "tick", "tick", "report 0xA6 400", "tick", "shows volt_spin 40.0", "report 0xA6 0", "tick", "|", "on"} << tripled_all({data_of(0x19, 10000), data_of(0x20, 1), data_of(0x18, 125), data_of(0x22, 1)});
@@ -559,6 +564,10 @@ private slots:
                 ++w.output_polls;
             } else if (p[0] == "flag") {
                 QCOMPARE(int(output_flag(w)), p[1].toInt());
+            } else if (p[0] == "counted") { // by the close's and Disconnect's turn-off
+                QCOMPARE(int(ch->output_to_turn_off()), p[1].toInt());
+            } else if (p[0] == "turn-off") {
+                ch->laser_off();
             } else if (p[0] == "move") { // what the main window does for a new address or link
                 ch->forget_board();
             } else if (p[0] == "tick" || p[0] == "lost") {
