@@ -65,10 +65,7 @@ bool MainWindow::channel_output_on(int index) const
 {
     // Every family's flag counts, whatever the current driver type: a flag
     // left set in an earlier type's record still means the output may be on.
-    for (const family_output_flag &r : family_output_flags(*lasers[index]->worker))
-        if (*r.flag)
-            return true;
-    return false;
+    return any_output_flag(*lasers[index]->worker);
 }
 
 void MainWindow::view_update_timer_slot()

@@ -118,6 +118,15 @@ inline std::array<family_output_flag, 7> family_output_flags(laser_worker &w)
              {driver_family::ns, &w.ns_record.emission_on}}};
 }
 
+// Some family's output flag is set, whatever the board's type now.
+inline bool any_output_flag(laser_worker &w)
+{
+    for (const family_output_flag &r : family_output_flags(w))
+        if (*r.flag)
+            return true;
+    return false;
+}
+
 // The output flag of family f; none for the types without an output.
 inline uint8_t *output_flag_of(laser_worker &w, driver_family f)
 {

@@ -168,12 +168,7 @@ void laser_object::laser_off()
 
 bool laser_object::output_to_turn_off() const
 {
-    if (outputs_switched_on != 0)
-        return true;
-    for (const family_output_flag &r : family_output_flags(*worker))
-        if (*r.flag)
-            return true;
-    return false;
+    return outputs_switched_on != 0 || any_output_flag(*worker);
 }
 
 void laser_object::laser_volt_on_off(bool on)

@@ -566,7 +566,6 @@ void tst_connection_close::request_inside_a_command_data()
     // Asked for once a state reply after the switch-on has still said off:
     // a board slow to report its output on, or one that refused it.
     QTest::newRow("CW slow to report on, close, Yes") << QList<int>{8} << "slow on" << "close" << yes << 1;
-    QTest::newRow("PS slow to report on, close, No") << QList<int>{20} << "slow on" << "close" << no << 1;
     QTest::newRow("PS slow to report on, Disconnect, Yes") << QList<int>{20} << "slow on" << "disconnect" << yes << 1;
     QTest::newRow("DC/DC refused the on, close, Yes") << QList<int>{11} << "refused on" << "close" << yes << 1;
     QTest::newRow("CW reported on, then tripped, close") << QList<int>{8} << "tripped on" << "close" << yes << 0;
