@@ -104,6 +104,10 @@ private slots:
     void swapped_board_leaves_no_output_on();
     void request_inside_a_command_data();
     void request_inside_a_command();
+    // The same, asked for once a state reply after a switch-on has said off
+    // (rows of their own: Qt's time limit holds for a whole test function).
+    void request_after_a_switch_on_data();
+    void request_after_a_switch_on() { request_inside_a_command(); }
 };
 
 void tst_connection_close::turn_off_question_data()
@@ -539,13 +543,18 @@ void tst_connection_close::swapped_board_leaves_no_output_on()
 // command has ended: the question sees what the command turned on, Yes leaves
 // every board off, no false "Connection lost" box, and the event loop of main
 // ends.
-void tst_connection_close::request_inside_a_command_data()
+static void request_columns()
 {
     QTest::addColumn<QList<int>>("types"); // channel 1 acted on; channel 2's output on
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("request");
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("questions"); // boxes: the question, and "Configuration Saved." when saving
+}
+
+void tst_connection_close::request_inside_a_command_data()
+{
+    request_columns();
     const int yes = QMessageBox::Yes, no = QMessageBox::No;
     QTest::newRow("NS on, DC/DC on, Yes") << QList<int>{21, 11} << "on" << "close" << yes << 1;
     QTest::newRow("NS on, DC/DC on, No") << QList<int>{21, 11} << "on" << "close" << no << 1;
@@ -563,12 +572,6 @@ void tst_connection_close::request_inside_a_command_data()
     // Auto-connection on: the Disconnect ends it, also when a close takes its place.
     QTest::newRow("Disconnect, then close, in NS on") << QList<int>{21} << "on" << "disconnect, close" << yes << 1;
     QTest::newRow("close, then Disconnect, in NS on") << QList<int>{21} << "on" << "close, disconnect" << yes << 1;
-    // Asked for once a state reply after the switch-on has still said off:
-    // a board slow to report its output on, or one that refused it.
-    QTest::newRow("CW slow to report on, close, Yes") << QList<int>{8} << "slow on" << "close" << yes << 1;
-    QTest::newRow("PS slow to report on, Disconnect, Yes") << QList<int>{20} << "slow on" << "disconnect" << yes << 1;
-    QTest::newRow("DC/DC refused the on, close, Yes") << QList<int>{11} << "refused on" << "close" << yes << 1;
-    QTest::newRow("CW reported on, then tripped, close") << QList<int>{8} << "tripped on" << "close" << yes << 0;
     // The parameters window on channel 1, its maximum current set, closed and
     // the main window with it (by the window's Close button too); a power
     // board's configuration saved.
@@ -576,6 +579,18 @@ void tst_connection_close::request_inside_a_command_data()
     QTest::newRow("limit set, both closed, No") << QList<int>{8, 8} << "limit" << "close both" << no << 1;
     QTest::newRow("limit set, Close button, nothing on") << QList<int>{8} << "limit" << "close button" << yes << 0;
     QTest::newRow("saved box open, both closed, Yes") << QList<int>{18, 8} << "save" << "close both" << yes << 2;
+}
+
+// A board slow to report its output on, or one that refused it, and one
+// that reported it on and then tripped.
+void tst_connection_close::request_after_a_switch_on_data()
+{
+    request_columns();
+    const int yes = QMessageBox::Yes;
+    QTest::newRow("CW slow to report on, close, Yes") << QList<int>{8} << "slow on" << "close" << yes << 1;
+    QTest::newRow("PS slow to report on, Disconnect, Yes") << QList<int>{20} << "slow on" << "disconnect" << yes << 1;
+    QTest::newRow("DC/DC refused the on, close, Yes") << QList<int>{11} << "refused on" << "close" << yes << 1;
+    QTest::newRow("CW reported on, then tripped, close") << QList<int>{8} << "tripped on" << "close" << yes << 0;
 }
 
 void tst_connection_close::request_inside_a_command()
