@@ -82,6 +82,16 @@ bool connect_with_outputs_reported_on(MainWindow &w)
                            30000);
 }
 
+// The columns of the requests made while or after the program sends.
+void request_columns()
+{
+    QTest::addColumn<QList<int>>("types"); // channel 1 acted on; channel 2's output on
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("request");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("questions"); // boxes: the question, and "Configuration Saved." when saving
+}
+
 } // namespace
 
 class tst_connection_close : public QObject
@@ -543,15 +553,6 @@ void tst_connection_close::swapped_board_leaves_no_output_on()
 // command has ended: the question sees what the command turned on, Yes leaves
 // every board off, no false "Connection lost" box, and the event loop of main
 // ends.
-static void request_columns()
-{
-    QTest::addColumn<QList<int>>("types"); // channel 1 acted on; channel 2's output on
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<QString>("request");
-    QTest::addColumn<int>("answer");
-    QTest::addColumn<int>("questions"); // boxes: the question, and "Configuration Saved." when saving
-}
-
 void tst_connection_close::request_inside_a_command_data()
 {
     request_columns();
