@@ -70,6 +70,10 @@ public:
     // last built (empty: unknown, build it at the next tick).
     QByteArray listed_devices;
 
+    // Replaces the file with these bytes in one step, every write and the
+    // flush checked: whole, or not at all, and no temporary file left.
+    static bool write_whole(const QString &path, const QByteArray &bytes);
+
     void add_laser_channel(int32_t address, QWidget *page);
     void apply_system_configuration();
     void refresh_serial_ports();
@@ -138,6 +142,8 @@ private:
     void read_settings();
     void read_mini_usb_setting();
     void write_settings();
+    // The 35 keys the close writes, in their order.
+    void write_keys(QSettings &to) const;
     // The parameters window's close and frames, connected at its first
     // opening and never again.
     void connect_params_window();

@@ -4,7 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QSaveFile>
 #include <QSettings>
+#include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtDebug>
 
 #include <limits>
@@ -33,7 +36,44 @@ QByteArray file_bytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// QSettings reads a file's bytes as Latin-1 unless it starts with a UTF-8
+// byte-order mark, and writes a name it read that way back in UTF-8 without
+// the mark: a name written by hand in UTF-8 came out garbled at the next
+// start. Such a file is read as UTF-8 now; one that is no valid UTF-8 (an
+// editor's Latin-1) is still read as Latin-1.
+void read_as_utf8(QSettings &settings, const QByteArray &bytes)
+{
+    QTextCodec *utf8 = QTextCodec::codecForName("UTF-8");
+    QTextCodec::ConverterState state;
+    utf8->toUnicode(bytes.constData(), bytes.size(), &state);
+    if (state.invalidChars == 0 && state.remainingChars == 0)
+        settings.setIniCodec(utf8);
+}
+
+// The composed file, read back afresh (under a name QSettings has not
+// cached): every key there, each with the value and text it was given.
+bool reads_back(const QString &path, const QVariantMap &keys)
+{
+    QSettings written(path, QSettings::IniFormat);
+    const QStringList found = written.allKeys();
+    if (written.status() != QSettings::NoError || found.size() != keys.size())
+        return false;
+    for (const QString &key : found) {
+        const QVariant want = keys.value(key);
+        const QVariant got = written.value(key);
+        if (!keys.contains(key) || want != got || want.toString() != got.toString())
+            return false;
+    }
+    return true;
+}
+
 } // namespace
+
+bool MainWindow::write_whole(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() && file.commit();
+}
 
 void MainWindow::read_settings()
 {
@@ -41,11 +81,13 @@ void MainWindow::read_settings()
     // A file that is there but cannot be opened holds the operator's values
     // all the same: nothing is taken from it, and the close must not replace it.
     const QFileInfo info(settings->fileName());
-    if (info.isFile() && !QFile(info.filePath()).open(QIODevice::ReadOnly)) {
+    QFile file(info.filePath());
+    if (info.isFile() && !file.open(QIODevice::ReadOnly)) {
         settings_unreadable = true;
         qDebug("settings file could not be read");
         return;
     }
+    read_as_utf8(*settings, file.isOpen() ? file.readAll() : QByteArray());
     // A line QSettings cannot parse (a '#' comment, a line without '=', an
     // unclosed group) is a format error that costs that line alone: every key
     // it did parse is the operator's and is taken. A byte-order mark is
@@ -84,39 +126,58 @@ void MainWindow::write_settings()
         qDebug("settings file could not be read at start: left as it is");
         return;
     }
-    // Sections are parsed when first used: parse them all now, so that a
-    // format error in one that nothing read shows before the write, not as
-    // its outcome. The status keeps that first error for good and then cannot
-    // tell whether the write failed; but QSettings rewrites the whole file
-    // from what it parsed, which has no format error, so a file whose bytes
-    // did not change was not written.
-    settings->allKeys();
-    const bool status_tells = settings->status() == QSettings::NoError;
-    const QByteArray before = status_tells ? QByteArray() : file_bytes(path);
+    // QSettings replaces its file even when the new one was not written
+    // whole (its last buffered write fails unseen on a full disk, behind a
+    // lock file that took the last block) and then reports no error. So it
+    // composes the new file in a folder of its own, from the file as it is
+    // now (its keys, their order, every line it can parse), and only that
+    // file, read back whole, replaces this one.
+    const QByteArray before = file_bytes(path);
+    QTemporaryDir drafts;
+    const QString draft = drafts.filePath(QLatin1String(settings_file));
+    const QString composed = drafts.filePath(QStringLiteral("composed.ini"));
+    QVariantMap keys;
+    bool whole = drafts.isValid() && (before.isEmpty() || write_whole(draft, before));
+    if (whole) {
+        QSettings composer(draft, QSettings::IniFormat);
+        read_as_utf8(composer, before);
+        composer.allKeys(); // every line parsed in that codec
+        // Written back in QSettings' escapes, plain ASCII: every version of
+        // the program reads a name the same, and no character is cut in two.
+        composer.setIniCodec(static_cast<QTextCodec *>(nullptr));
+        write_keys(composer);
+        composer.sync();
+        for (const QString &key : composer.allKeys())
+            keys.insert(key, composer.value(key));
+    }
+    whole = whole && QFile::rename(draft, composed) && reads_back(composed, keys) &&
+            write_whole(path, file_bytes(composed));
+    if (!whole)
+        qDebug("settings file could not be written");
+}
+
+void MainWindow::write_keys(QSettings &to) const
+{
     const bool mini_usb = ui->mini_usb_mode_checkbox->isChecked();
-    settings->setValue(QStringLiteral("serial/portname"), portname);
-    settings->setValue(QStringLiteral("serial/portspeed"), portspeed);
-    settings->setValue(QStringLiteral("serial/connection_mode"), auto_connection);
+    to.setValue(QStringLiteral("serial/portname"), portname);
+    to.setValue(QStringLiteral("serial/portspeed"), portspeed);
+    to.setValue(QStringLiteral("serial/connection_mode"), auto_connection);
     for (int i = 0; i < channel_total; ++i) {
         // In mini-USB mode the boxes show the mode's narrowing, not the
         // operator's choice; the choice is what the next run must restore.
         const bool enabled = mini_usb ? saved_channel_enabled[i] : (ui->*channel_rows[i].enabled)->isChecked();
-        settings->setValue(enabled_key(i), enabled);
+        to.setValue(enabled_key(i), enabled);
     }
     for (int i = 0; i < channel_total; ++i)
-        settings->setValue(name_key(i), (ui->*channel_rows[i].name)->text());
+        to.setValue(name_key(i), (ui->*channel_rows[i].name)->text());
     for (int i = 0; i < channel_total; ++i) {
         // A CAN ID typed for a channel whose output is on was never applied
         // ("Main" refuses it): the next run must poll the board that is on.
         QString address = (ui->*channel_rows[i].address)->text();
         if (address.toInt(nullptr, 10) != lasers[i]->can_address && channel_output_on(i))
             address = QString::number(lasers[i]->can_address);
-        settings->setValue(address_key(i), address);
+        to.setValue(address_key(i), address);
     }
-    settings->setValue(QStringLiteral("device_conf/mini_usb"), mini_usb);
-    settings->setValue(QStringLiteral("settings/available"), 1);
-    settings->sync();
-    const bool written = status_tells ? settings->status() == QSettings::NoError : file_bytes(path) != before;
-    if (!written)
-        qDebug("settings file could not be written");
+    to.setValue(QStringLiteral("device_conf/mini_usb"), mini_usb);
+    to.setValue(QStringLiteral("settings/available"), 1);
 }

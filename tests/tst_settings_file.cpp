@@ -11,6 +11,8 @@
 
 #include <memory>
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "app/channel_rows.h"
@@ -91,6 +93,10 @@ private slots:
     void unreadable_file();
     void read_only_folder_data();
     void read_only_folder();
+    void write_cut_short_data();
+    void write_cut_short();
+    void names_in_utf8_data();
+    void names_in_utf8();
     void portspeed_data();
     void portspeed();
     void mini_usb_keeps_the_operators_channels();
@@ -353,6 +359,80 @@ void tst_settings_file::read_only_folder()
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), text);
     }
+}
+
+void tst_settings_file::write_cut_short_data()
+{
+    QTest::addColumn<QByteArray>("replacement"); // empty: the close's own
+    // A file size limit stops every write at 200 bytes, as a full disk
+    // would; the close's new file (35 keys) is some 700 bytes.
+    QTest::newRow("the close's file cut at 200 bytes") << QByteArray();
+    QTest::newRow("the replacement cut at 200 bytes") << QByteArray(700, 'x');
+}
+
+void tst_settings_file::write_cut_short()
+{
+    QFETCH(QByteArray, replacement);
+    settings_folder folder;
+    const QByteArray text("[device_conf]\nedit_name=pump\n[settings]\navailable=1\n");
+    folder.write(text);
+    log_capture log;
+    {
+        MainWindow w;
+        w.ui->edit_name_4->setText(QStringLiteral("seed"));
+        rlimit before{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
+        const rlimit cut{200, before.rlim_max};
+        const sighandler_t was = signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &cut), 0);
+        const bool done = replacement.isEmpty() ? w.close() : !MainWindow::write_whole(folder.file(), replacement);
+        setrlimit(RLIMIT_FSIZE, &before);
+        signal(SIGXFSZ, was);
+        QVERIFY(done);
+    }
+    QCOMPARE(log.count("settings file could not be written"), replacement.isEmpty() ? 1 : 0);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("settings.ini")});
+    QFile f(folder.file());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), text);
+}
+
+void tst_settings_file::names_in_utf8_data()
+{
+    QTest::addColumn<QByteArray>("mark");
+    QTest::addColumn<QByteArray>("name"); // as the file holds it
+    QTest::addColumn<QString>("shown");
+    const QString sued = QStringLiteral("Pumpe S\u00fcd");
+    QTest::newRow("UTF-8 with a byte-order mark") << QByteArray("\xEF\xBB\xBF") << QByteArray("Pumpe S\xC3\xBC" "d")
+                                                  << sued;
+    QTest::newRow("UTF-8 without a byte-order mark") << QByteArray() << QByteArray("Pumpe S\xC3\xBC" "d") << sued;
+    QTest::newRow("UTF-8, a letter beyond 16 bits") << QByteArray() << QByteArray("Pumpe \xF0\x9D\x94\x84")
+                                                    << QStringLiteral("Pumpe \U0001D504");
+    QTest::newRow("escapes, as the program wrote them") << QByteArray() << QByteArray("Pumpe S\\xfc\\x64") << sued;
+    QTest::newRow("Latin-1, no valid UTF-8") << QByteArray() << QByteArray("Pumpe S\xFC" "d") << sued;
+}
+
+void tst_settings_file::names_in_utf8()
+{
+    QFETCH(QByteArray, mark);
+    QFETCH(QByteArray, name);
+    QFETCH(QString, shown);
+    settings_folder folder;
+    // notes: a key the program does not own, written back as it was read.
+    folder.write(mark + "[device_conf]\nedit_name=" + name + "\nnotes=" + name + "\n[settings]\navailable=1\n");
+    for (int start = 1; start <= 2; ++start) {
+        log_capture log;
+        MainWindow w;
+        QCOMPARE(w.ui->edit_name->text(), shown);
+        w.close();
+        QCOMPARE(log.count("settings file could not be written"), 0);
+        // Older by a minute: the next start reads the disk, not QSettings' cache.
+        QFile f(folder.file());
+        const QDateTime older = QFileInfo(f).lastModified().addSecs(-60);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.setFileTime(older, QFileDevice::FileModificationTime));
+    }
+    QCOMPARE(read_back().value("device_conf/notes").toString(), shown);
 }
 
 void tst_settings_file::portspeed_data()
