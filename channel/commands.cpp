@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 
 #include "channel/command_guard.h"
+#include "channel/decimal_marks.h"
 #include "channel/driver_family.h"
 #include "channel/frame_buffer.h"
 #include "comm/can_commands.h"
@@ -328,6 +329,8 @@ void laser_object::sl_return_key_pressed_on_spinbox(QObject *watched)
         QDoubleSpinBox *spin = this->*r.spin;
         if (spin != watched)
             continue;
+        if (refuse_decimal_mark(spin))
+            return;
         // The main window hears the key before the box does: the box has
         // not read what was typed yet (no keyboard tracking on the inputs
         // that send at once). Read now, a new value runs the input's
@@ -349,10 +352,16 @@ void laser_object::watch_operator_entries()
         if (!spin)
             continue;
         spin->installEventFilter(this);
+        take_both_decimal_marks(spin);
         // The box's text is its line edit's, which tells an edit apart from
         // the text the program sets.
         if (auto *edit = spin->findChild<QLineEdit *>())
-            connect(edit, &QLineEdit::textEdited, this, [this, spin] { operator_entries.insert(spin); });
+            connect(edit, &QLineEdit::textEdited, this, [this, spin] {
+                if (holds_decimal_mark(*spin))
+                    operator_entries.remove(spin);
+                else
+                    operator_entries.insert(spin);
+            });
     }
 }
 
@@ -369,7 +378,22 @@ bool laser_object::eventFilter(QObject *watched, QEvent *event)
     }
     if (spin && step && spin->isEnabled() && !spin->isReadOnly())
         operator_entries.insert(spin);
+    // Before the box reads "2." as 2: a count would send it at once.
+    if (spin && event->type() == QEvent::FocusOut)
+        refuse_decimal_mark(spin);
     return QObject::eventFilter(watched, event);
+}
+
+// A box of whole numbers that reads a decimal mark ("2." of a "2.5" typed)
+// holds nothing the operator wrote: nothing goes out from it, and it shows
+// its value again before it would read "2." as 2.
+bool laser_object::refuse_decimal_mark(QDoubleSpinBox *spin)
+{
+    if (!holds_decimal_mark(*spin))
+        return false;
+    operator_entries.remove(spin);
+    spin->setValue(spin->value());
+    return true;
 }
 
 void laser_object::note_entries_sent(int code)

@@ -257,6 +257,9 @@ private:
     // Watches the inputs for the operator's keystrokes and steps.
     void watch_operator_entries();
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // A decimal mark typed into a box of whole numbers: no entry, nothing
+    // sent, the box's value shown again. False for any other text.
+    bool refuse_decimal_mark(QDoubleSpinBox *spin);
     // code: the command just sent; its quantity's inputs hold no entry now.
     void note_entries_sent(int code);
     // The board's own value loaded into spin.

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QValidator>
 
+#include "channel/decimal_marks.h"
+
 // The parameters window's number input: a QDoubleSpinBox that corrects a
 // typed value beyond its range to the nearest end of the range. The plain
 // box refuses the very keystroke that goes above the maximum (typing 5 into
@@ -20,6 +22,8 @@ public:
 
     QValidator::State validate(QString &text, int &pos) const override
     {
+        if (const std::optional<QValidator::State> decided = typed_decimal_marks(text, *this))
+            return *decided;
         const QValidator::State state = QDoubleSpinBox::validate(text, pos);
         if (state != QValidator::Invalid)
             return state;
@@ -33,8 +37,12 @@ public:
 
     void fixup(QString &text) const override
     {
+        QString t = text.trimmed();
+        // "2." is all a box of whole numbers keeps of a "2.5" typed: 2.
+        if (decimals() == 0 && t.endsWith(locale().decimalPoint()))
+            t.chop(1);
         double value = 0.0;
-        if (typed_number(text.trimmed(), &value))
+        if (typed_number(t, &value))
             text = textFromValue(qBound(minimum(), value, maximum()));
         else
             QDoubleSpinBox::fixup(text);

@@ -346,7 +346,8 @@ private slots:
     // clicks the output switch; "shows <input> <text>" checks the box;
     // "poll" is the worker asking for the output state; "flag <0|1>"
     // checks the output flag, "counted <0|1>" whether the turn-off takes
-    // the output as on, "turn-off" runs one of its passes.
+    // the output as on, "turn-off" runs one of its passes; "locale <name>"
+    // makes it the default until the row ends.
     void operator_entries_data()
     {
         QTest::addColumn<int>("type");
@@ -495,6 +496,17 @@ private slots:
         QTest::newRow("8 on, then the output read asked before it") << 8 << 0 << 0.0 << QStringList{"|", "on", "report 0x90 0", "flag 1", "poll", "report 0x90 1", "flag 1"} << tripled_all({data_of(0x10, 1)});
         QTest::newRow("11 off, then the output read asked before it") << 11 << 0 << 0.0 << QStringList{"set curr_spin 9", "report 0x90 1", "tick", "|", "off", "report 0x90 1", "flag 0"} << tripled_all({data_of(0x11, 0), data_of(0x10, 0)});
         QTest::newRow("21 at 12.5 V, raised to 40.0 V for a tick, on") << 21 << 10000 << 48.0 << QStringList{"report 0x98 125", "tick", "tick", "report 0xA6 400", "tick", "shows volt_spin 40.0", "report 0xA6 0", "tick", "|", "on"} << tripled_all({data_of(0x19, 10000), data_of(0x20, 1), data_of(0x18, 125), data_of(0x22, 1)});
+        // Either decimal mark is the number written, whatever the locale; a
+        // whole-number box keeps "2." of a "2.5", and sends nothing from it.
+        for (const char *name : {"de_DE", "fr_FR", "C"}) {
+            const QString locale = QStringLiteral("locale ") + name, point = QLocale(name).decimalPoint();
+            QTest::addRow("%s \"1.5\" and \"1,5\" mA, Return", name) << 8 << 0 << 0.0 << QStringList{locale, "|", "type curr_spin 1.5", "return curr_spin", "shows curr_spin 1" + point + "5", "type curr_spin 1,5", "return curr_spin"} << tripled_all({data_of(0x11, 15), data_of(0x11, 15)});
+            QTest::addRow("%s \"13.5\" and \"13,5\" V, Return", name) << 20 << 10000 << 48.0 << QStringList{locale, "|", "type volt_spin 13.5", "return volt_spin", "shows volt_spin 13" + point + "5", "type volt_spin 13,5", "return volt_spin"} << tripled_all({data_of(0x18, 135), data_of(0x18, 135)});
+            for (const QString typed : {"2.5", "2,5"}) {
+                QTest::addRow("%s \"%s\" in kHz, Return: nothing", name, qPrintable(typed)) << 20 << 10000 << 48.0 << QStringList{locale, "unit kHz", "|", "type freq_spin " + typed, "shows freq_spin 2" + point, "return freq_spin", "shows freq_spin 2"} << QList<QByteArray>{};
+                QTest::addRow("%s \"%s\" in kHz, on: the board's rate", name, qPrintable(typed)) << 20 << 10000 << 48.0 << QStringList{locale, "tick", "unit kHz", "|", "type freq_spin " + typed, "on"} << tripled_all(QList<QByteArray>{data_of(0x19, 10000)} + on_tail);
+            }
+        }
     }
 
     void operator_entries()
@@ -526,6 +538,7 @@ private slots:
         for (QDoubleSpinBox *spin : ch->page->findChildren<QDoubleSpinBox *>())
             spin->installEventFilter(&router);
         QSignalSpy spy(ch->worker, &laser_worker::thread_serial_write);
+        std::optional<default_locale> locale;
         const auto box = [&](const QString &name) { return ch->page->findChild<QWidget *>(name); };
         const auto output_switch = [&] { return QList<int>{6, 7, 13, 20, 21}.contains(w.device_type) ? ch->ps_ns_on_off_butt : ch->cw_on_off_button; };
         for (const QString &step : steps) {
@@ -534,6 +547,8 @@ private slots:
             auto *combo = p.size() > 1 ? qobject_cast<QComboBox *>(box(p[1])) : nullptr;
             if (p[0] == "|") {
                 spy.clear();
+            } else if (p[0] == "locale") {
+                locale.emplace(p[1]);
             } else if (p[0] == "set") {
                 spin->setValue(p[2].toDouble());
             } else if (p[0] == "type") {

@@ -183,6 +183,37 @@ private slots:
         QCOMPARE(told, refused);
     }
 
+    // Typed as "36.5", then as "36,5", in each locale: the number written.
+    void typed_decimal_marks_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("spin");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("frame");
+        for (const char *name : {"de_DE", "fr_FR", "C"}) {
+            QTest::addRow("max temperature 36.5, %s", name) << name << "temp_max" << "36.5" << frame_text(cw_id, "370000000000016D");
+            QTest::addRow("max current 120.5, %s", name) << name << "cur_max" << "120.5" << frame_text(cw_id, "2500000000002F12");
+        }
+    }
+
+    void typed_decimal_marks()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, spin);
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, frame);
+        const channel_fixture::default_locale in(locale);
+        w->cw_record.new_units = 0;
+        for (const QString &t : {typed, QString(typed).replace('.', ',')}) {
+            set_type(8);
+            find<QDoubleSpinBox>(spin + "_spin")->selectAll();
+            QTest::keyClicks(find<QDoubleSpinBox>(spin + "_spin"), t);
+            click(spin + "_set_but");
+            w->device_type = -1;
+            check_sequence(frame);
+        }
+    }
+
     // Sent through the CW record whatever the type, -1 included.
     void tec_check_box_data()
     {

@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QList>
+#include <QLocale>
 #include <QMainWindow>
 #include <QPair>
 #include <QSignalSpy>
@@ -122,5 +124,19 @@ inline QList<QByteArray> tripled(std::initializer_list<const char *> data)
         out << sent(d) << sent(d) << sent(d);
     return out;
 }
+
+// The application's default locale while the holder lives, as on a PC set
+// up for that country; the widgets take it at once.
+struct default_locale {
+    explicit default_locale(const QString &name) { apply(QLocale(name)); }
+    ~default_locale() { apply(was); }
+    static void apply(const QLocale &l)
+    {
+        QLocale::setDefault(l);
+        QEvent change(QEvent::LocaleChange);
+        QCoreApplication::sendEvent(QCoreApplication::instance(), &change);
+    }
+    const QLocale was;
+};
 
 } // namespace channel_fixture
