@@ -339,7 +339,8 @@ void tst_connection_close::board_out_of_view_is_sent_its_off_command()
             QVERIFY(w->channel_output_on(1) && other.value(0x90) == 1);
         } else {
             QTRY_COMPARE_WITH_TIMEOUT(off_lines_before(bench.lines(), bench.lines().size(), left), 3, 10000);
-            QVERIFY(!w->channel_output_on(1) && box.boxes == 0);
+            // Counted as on no more: the close does not turn the board it moved to off.
+            QVERIFY(!w->lasers[1]->output_to_turn_off() && box.boxes == 0);
             // The lost board heard its off; the board the channel moved back
             // to was sent nothing.
             QVERIFY(lost ? other.value(0x90) == 0 : other.received(0x10) == 0);
@@ -451,22 +452,32 @@ void tst_connection_close::disconnect_drains_a_slow_line()
 
 // The line hangs up while the question is open, or at the first off command
 // of the passes: the passes stop, a box names the channels still reported
-// on, and the program ends.
+// on (or switched on and not reported on yet), and the program ends.
 void tst_connection_close::line_lost_during_the_turn_off_data()
 {
     QTest::addColumn<bool>("during_passes");
-    QTest::newRow("while the question is open") << false;
-    QTest::newRow("at the first off command") << true;
+    QTest::addColumn<bool>("slow_on"); // channel 1's board reports its output off, then is switched on
+    QTest::newRow("while the question is open") << false << false;
+    QTest::newRow("at the first off command") << true << false;
+    QTest::newRow("while the question is open, channel 1 not reported on") << false << true;
 }
 
 void tst_connection_close::line_lost_during_the_turn_off()
 {
     QFETCH(bool, during_passes);
+    QFETCH(bool, slow_on);
     settings_folder folder;
     bench_with_outputs_on b;
     auto w = std::make_unique<MainWindow>();
     w->show();
     QVERIFY(connect_with_outputs_reported_on(*w));
+    if (slow_on) {
+        b.cw->set_raw_override(0x90, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->channel_output_on(0), 20000);
+        w->lasers[0]->cw_on_off_button->click();
+        // A report asked for after the switch says off.
+        QTRY_VERIFY_WITH_TIMEOUT(!w->channel_output_on(0), 20000);
+    }
     slcan_adapter *adapter = b.bench.adapter();
     QObject scope;
     if (during_passes) {
@@ -590,6 +601,8 @@ void tst_connection_close::request_after_a_switch_on_data()
     const int yes = QMessageBox::Yes;
     QTest::newRow("CW slow to report on, close, Yes") << QList<int>{8} << "slow on" << "close" << yes << 1;
     QTest::newRow("PS slow to report on, Disconnect, Yes") << QList<int>{20} << "slow on" << "disconnect" << yes << 1;
+    // The Disconnect's off ends its count: the close after the next Connect asks nothing.
+    QTest::newRow("PS slow to report on, Disconnect, Yes, Connect, close") << QList<int>{20} << "slow on" << "disconnect, connect, close" << yes << 1;
     QTest::newRow("DC/DC refused the on, close, Yes") << QList<int>{11} << "refused on" << "close" << yes << 1;
     QTest::newRow("CW reported on, then tripped, close") << QList<int>{8} << "tripped on" << "close" << yes << 0;
 }
@@ -620,6 +633,11 @@ void tst_connection_close::request_inside_a_command()
             QMetaObject::invokeMethod(&w, "close", how);
         else if (what == "disconnect")
             QMetaObject::invokeMethod(w.ui->connect_button_2, "click", how);
+        else if (what == "connect") { // once the link is down
+            QVERIFY(wait_for([&] { return !w.connected; }));
+            w.ui->connect_button_2->click();
+            QVERIFY(wait_for([&] { return w.connected; }));
+        }
     };
     const auto ask = [&](const QString &what, Qt::ConnectionType how) {
         for (const QString &one : what.split(QStringLiteral(", ")))

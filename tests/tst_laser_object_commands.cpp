@@ -469,6 +469,11 @@ private slots:
         QTest::newRow("21 \"150\" typed in kHz, cut in MHz, on: the board's rate") << 21 << 10000 << 100.0 << QStringList{"tick", "unit kHz", "type freq_spin 150", "unit MHz", "shows freq_spin 200", "shows freq_range_combo kHz", "|", "on"} << tripled_all(QList<QByteArray>{data_of(0x19, 10000)} + on_tail);
         QTest::newRow("21 \"5\" typed in Hz, cut in MHz, on: the board's rate") << 21 << 10000 << 100.0 << QStringList{"tick", "unit Hz", "type freq_spin 5", "unit MHz", "shows freq_spin 200", "|", "on"} << tripled_all(QList<QByteArray>{data_of(0x19, 10000)} + on_tail);
         QTest::newRow("21 \"150\" cut in MHz, then 1000 ns, on") << 21 << 10000 << 100.0 << QStringList{"tick", "unit kHz", "type freq_spin 150", "unit MHz", "|", "type dura_spin 1000", "return dura_spin", "on"} << tripled_all(QList<QByteArray>{data_of(0x23, 10000), data_of(0x19, 10000)} + on_tail);
+        // A cut number kept as an entry would be taken again in the next unit.
+        QTest::newRow("21 \"150\" cut in MHz, then Hz picked, on: the board's rate") << 21 << 10000 << 100.0 << QStringList{"tick", "unit kHz", "type freq_spin 150", "unit MHz", "unit Hz", "shows freq_spin 200", "|", "on"} << tripled_all(QList<QByteArray>{data_of(0x19, 10000)} + on_tail);
+        // 4.6 MHz rounded to 5 kHz, above the board's 1 kHz: a width is
+        // limited against the board's rate, not against the rounded one.
+        QTest::newRow("21 \"4.6\" typed in MHz, rounded in kHz, then 5000 ns") << 21 << 1000 << 2.0 << QStringList{"tick", "unit MHz", "type freq_spin 4.6", "unit kHz", "shows freq_spin 5", "|", "type dura_spin 5000", "return dura_spin"} << tripled_all({data_of(0x23, 50000)});
         // A first reading asked for before a send of its quantity is not
         // loaded over what was sent.
         const QList<QByteArray> five_hz = {data_of(0x19, 5), data_of(0x20, 1), data_of(0x18, 125), data_of(0x22, 1), data_of(0x19, 5), data_of(0x20, 0), data_of(0x22, 0)};
@@ -492,6 +497,7 @@ private slots:
         // A board slow to report its output on still counts as on for the
         // turn-off; once it has reported on, its reports decide.
         QTest::newRow("21 on, reported off after it, lost: counted, turned off") << 21 << 10000 << 48.0 << QStringList{"report 0x98 125", "tick", "tick", "|", "on", "poll", "report 0xA2 0", "counted 1", "lost", "turn-off"} << tripled_all({data_of(0x19, 10000), data_of(0x20, 1), data_of(0x18, 125), data_of(0x22, 1), data_of(0x22, 0)});
+        QTest::newRow("8 on, then off by the operator before it reported on: not counted") << 8 << 0 << 0.0 << QStringList{"|", "on", "off", "counted 0"} << tripled_all({data_of(0x10, 1), data_of(0x10, 0)});
         QTest::newRow("8 on, reported on, then off by itself: not counted") << 8 << 0 << 0.0 << QStringList{"|", "on", "poll", "report 0x90 0", "counted 1", "report 0x90 1", "report 0x90 0", "counted 0"} << tripled_all({data_of(0x10, 1)});
         QTest::newRow("8 on, then the output read asked before it") << 8 << 0 << 0.0 << QStringList{"|", "on", "report 0x90 0", "flag 1", "poll", "report 0x90 1", "flag 1"} << tripled_all({data_of(0x10, 1)});
         QTest::newRow("11 off, then the output read asked before it") << 11 << 0 << 0.0 << QStringList{"set curr_spin 9", "report 0x90 1", "tick", "|", "off", "report 0x90 1", "flag 0"} << tripled_all({data_of(0x11, 0), data_of(0x10, 0)});
