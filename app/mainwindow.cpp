@@ -7,6 +7,7 @@
 #include "app/branding.h"
 #include "app/channel_rows.h"
 #include "channel/command_guard.h"
+#include "channel/decimal_marks.h"
 #include "channel/laser_object.h"
 #include "comm/serial_object.h"
 #include "forms/main_form.h"
@@ -17,7 +18,7 @@ MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent)
     portspeed = QStringLiteral("115200");
     ui = new Ui_MainWindow;
     const QString brand_key = build_brand_key();
-    can_id_validator = new QIntValidator(0, 255);
+    can_id_validator = new whole_number_validator(0, 255);
 
     build_main_form(ui, this);
     apply_brand(ui, brand_key, build_revision());

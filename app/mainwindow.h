@@ -142,6 +142,9 @@ private:
     void read_settings();
     void read_mini_usb_setting();
     void write_settings();
+    // The new file composed in a temporary folder made in `folder`, from the
+    // file's bytes now, and read back whole: its bytes, or empty.
+    QByteArray composed_settings(const QString &folder, const QByteArray &before) const;
     // The 35 keys the close writes, in their order.
     void write_keys(QSettings &to) const;
     // The parameters window's close and frames, connected at its first

@@ -13,6 +13,7 @@
 #include <QtDebug>
 
 #include "app/channel_rows.h"
+#include "channel/decimal_marks.h"
 #include "channel/driver_family.h"
 #include "channel/laser_object.h"
 #include "comm/laser_worker.h"
@@ -90,6 +91,11 @@ void MainWindow::apply_system_configuration()
         const int32_t address = address_box->text().toInt(nullptr, 10);
         laser_object *channel = lasers[i];
         laser_worker *worker = channel->worker;
+        // "1." of a "1.5" typed names no board: the channel stays.
+        if (holds_decimal_mark(address_box->text(), can_id_validator->locale())) {
+            address_box->setText(QString::number(channel->can_address));
+            continue;
+        }
         const bool moved_while_on = address != channel->can_address && channel_output_on(i);
         if (moved_while_on && found_silent[i] && !link_closing &&
             family_of(worker->device_type) == driver_family::none) {

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <limits>
 
 #include "app/channel_rows.h"
+#include "channel/decimal_marks.h"
 #include "channel/laser_object.h"
 #include "forms/mainwindow_form.h"
 
@@ -119,26 +121,15 @@ void MainWindow::read_mini_usb_setting()
         ui->mini_usb_mode_checkbox->click();
 }
 
-void MainWindow::write_settings()
+QByteArray MainWindow::composed_settings(const QString &folder, const QByteArray &before) const
 {
-    const QString path = settings->fileName();
-    if (settings_unreadable) {
-        qDebug("settings file could not be read at start: left as it is");
-        return;
-    }
-    // QSettings replaces its file even when the new one was not written
-    // whole (its last buffered write fails unseen on a full disk, behind a
-    // lock file that took the last block) and then reports no error. So it
-    // composes the new file in a folder of its own, from the file as it is
-    // now (its keys, their order, every line it can parse), and only that
-    // file, read back whole, replaces this one.
-    const QByteArray before = file_bytes(path);
-    QTemporaryDir drafts;
+    QTemporaryDir drafts(QDir(folder).filePath(QStringLiteral(".settings.ini-XXXXXX")));
     const QString draft = drafts.filePath(QLatin1String(settings_file));
     const QString composed = drafts.filePath(QStringLiteral("composed.ini"));
+    if (!drafts.isValid() || (!before.isEmpty() && !write_whole(draft, before)))
+        return QByteArray();
     QVariantMap keys;
-    bool whole = drafts.isValid() && (before.isEmpty() || write_whole(draft, before));
-    if (whole) {
+    {
         QSettings composer(draft, QSettings::IniFormat);
         read_as_utf8(composer, before);
         composer.allKeys(); // every line parsed in that codec
@@ -150,9 +141,33 @@ void MainWindow::write_settings()
         for (const QString &key : composer.allKeys())
             keys.insert(key, composer.value(key));
     }
-    whole = whole && QFile::rename(draft, composed) && reads_back(composed, keys) &&
-            write_whole(path, file_bytes(composed));
-    if (!whole)
+    if (!QFile::rename(draft, composed) || !reads_back(composed, keys))
+        return QByteArray();
+    return file_bytes(composed);
+}
+
+void MainWindow::write_settings()
+{
+    const QString path = settings->fileName();
+    if (settings_unreadable) {
+        qDebug("settings file could not be read at start: left as it is");
+        return;
+    }
+    // QSettings replaces its file even when the new one was not written
+    // whole (its last buffered write fails unseen on a full disk, behind a
+    // lock file that took the last block) and then reports no error. So the
+    // new file is composed in a folder of its own, from the file as it is
+    // now (its keys, their order, every line it can parse), and only that
+    // file, read back whole, replaces this one. The folder is made in
+    // $TMPDIR or, where that cannot be used (missing, read-only, full),
+    // beside the file, whose folder the close must be able to write anyway.
+    // The toolkit reads a $TMPDIR that does not exist as an empty path.
+    const QByteArray before = file_bytes(path);
+    QByteArray composed;
+    for (const QString &folder : {QDir::tempPath(), QFileInfo(path).absolutePath()})
+        if (composed.isEmpty() && !folder.isEmpty())
+            composed = composed_settings(folder, before);
+    if (composed.isEmpty() || !write_whole(path, composed))
         qDebug("settings file could not be written");
 }
 
@@ -173,8 +188,10 @@ void MainWindow::write_keys(QSettings &to) const
     for (int i = 0; i < channel_total; ++i) {
         // A CAN ID typed for a channel whose output is on was never applied
         // ("Main" refuses it): the next run must poll the board that is on.
+        // Nor is one with a decimal mark, which names no board.
         QString address = (ui->*channel_rows[i].address)->text();
-        if (address.toInt(nullptr, 10) != lasers[i]->can_address && channel_output_on(i))
+        if ((address.toInt(nullptr, 10) != lasers[i]->can_address && channel_output_on(i)) ||
+            holds_decimal_mark(address, can_id_validator->locale()))
             address = QString::number(lasers[i]->can_address);
         to.setValue(address_key(i), address);
     }

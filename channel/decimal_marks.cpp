@@ -34,7 +34,11 @@ private:
 
 std::optional<QValidator::State> typed_decimal_marks(QString &text, const QDoubleSpinBox &box)
 {
-    const QLocale locale = box.locale();
+    return typed_decimal_marks(text, box.locale(), box.decimals());
+}
+
+std::optional<QValidator::State> typed_decimal_marks(QString &text, const QLocale &locale, int decimals)
+{
     const QChar point = locale.decimalPoint();
     const QChar group = locale.groupSeparator();
     int marks = 0;
@@ -46,7 +50,7 @@ std::optional<QValidator::State> typed_decimal_marks(QString &text, const QDoubl
         else if (c == group || c.isSpace())
             return QValidator::Invalid;
     }
-    if (box.decimals() > 0 || marks == 0)
+    if (decimals > 0 || marks == 0)
         return std::nullopt;
     return marks == 1 && text.endsWith(point) ? QValidator::Intermediate : QValidator::Invalid;
 }
@@ -54,6 +58,18 @@ std::optional<QValidator::State> typed_decimal_marks(QString &text, const QDoubl
 bool holds_decimal_mark(const QDoubleSpinBox &box)
 {
     return box.decimals() == 0 && box.text().contains(box.locale().decimalPoint());
+}
+
+bool holds_decimal_mark(const QString &text, const QLocale &locale)
+{
+    return text.contains(QLatin1Char('.')) || text.contains(QLatin1Char(',')) || text.contains(locale.decimalPoint());
+}
+
+QValidator::State whole_number_validator::validate(QString &text, int &pos) const
+{
+    if (const std::optional<State> decided = typed_decimal_marks(text, locale(), 0))
+        return *decided;
+    return QIntValidator::validate(text, pos);
 }
 
 void take_both_decimal_marks(QDoubleSpinBox *box)

@@ -64,6 +64,8 @@ private slots:
     void wheel_withheld_from_watched_inputs();
     void emission_indicator_data();
     void emission_indicator();
+    void can_id_with_a_decimal_mark_data();
+    void can_id_with_a_decimal_mark();
 };
 
 void tst_main_window_channels::initTestCase()
@@ -231,3 +233,38 @@ void tst_main_window_channels::emission_indicator()
 
 QTEST_MAIN(tst_main_window_channels)
 #include "tst_main_window_channels.moc"
+
+void tst_main_window_channels::can_id_with_a_decimal_mark_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("typed");
+    for (const char *name : {"de_DE", "fr_FR", "C"})
+        for (const char *typed : {"1.5", "1,5"})
+            QTest::addRow("%s \"%s\"", name, typed) << name << typed;
+}
+
+// The digit after the mark is refused, never joined to the 1: "Main" and
+// the close keep the address the channel uses.
+void tst_main_window_channels::can_id_with_a_decimal_mark()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, typed);
+    const QLocale was;
+    QLocale::setDefault(QLocale(locale));
+    window = std::make_unique<MainWindow>();
+    QLocale::setDefault(was);
+    configure({1, 2, 3, 4});
+    QLineEdit *box = window->ui->addr_4;
+    box->selectAll();
+    QTest::keyClicks(box, typed);
+    QCOMPARE(box->text(), QStringLiteral("1") + QLocale(locale).decimalPoint());
+    window->ui->main_menu_butt->click();
+    QCOMPARE(box->text(), QStringLiteral("4")); // the address it uses
+    QCOMPARE(window->lasers[3]->can_address, 4);
+    QCOMPARE(record_addresses(window->lasers[3]->worker), QVector<int32_t>(7, 4));
+    box->selectAll();
+    QTest::keyClicks(box, typed);
+    window->close();
+    QFile file(folder->file());
+    QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll().contains("\naddr_4=4\n"));
+}

@@ -95,6 +95,8 @@ private slots:
     void read_only_folder();
     void write_cut_short_data();
     void write_cut_short();
+    void tmpdir_unusable_data();
+    void tmpdir_unusable();
     void names_in_utf8_data();
     void names_in_utf8();
     void portspeed_data();
@@ -368,6 +370,9 @@ void tst_settings_file::write_cut_short_data()
     // would; the close's new file (35 keys) is some 700 bytes.
     QTest::newRow("the close's file cut at 200 bytes") << QByteArray();
     QTest::newRow("the replacement cut at 200 bytes") << QByteArray(700, 'x');
+    // Larger than the toolkit's write buffer: written straight through, the
+    // short count is the only sign.
+    QTest::newRow("a 20000-byte replacement cut at 200 bytes") << QByteArray(20000, 'x');
 }
 
 void tst_settings_file::write_cut_short()
@@ -396,6 +401,41 @@ void tst_settings_file::write_cut_short()
     QFile f(folder.file());
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), text);
+}
+
+void tst_settings_file::tmpdir_unusable_data()
+{
+    QTest::addColumn<QString>("tmpdir"); // %1: the settings folder
+    QTest::newRow("a folder that does not exist") << "%1/missing";
+    QTest::newRow("a path under a regular file") << "%1/settings.ini/tmp";
+    QTest::newRow("a folder no one can write in") << "/proc";
+}
+
+// Closed by an ordinary user, who cannot write into the root directory.
+void tst_settings_file::tmpdir_unusable()
+{
+    QFETCH(QString, tmpdir);
+    settings_folder folder;
+    folder.write("[device_conf]\nedit_name=pump\n[settings]\navailable=1\n");
+    QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::Permissions(0x7777)));
+    const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+    const QStringList in_root = QDir::root().entryList(all);
+    const QByteArray was = qgetenv("TMPDIR");
+    const bool root = geteuid() == 0;
+    log_capture log;
+    {
+        MainWindow w;
+        w.ui->edit_name_4->setText(QStringLiteral("seed"));
+        qputenv("TMPDIR", tmpdir.arg(folder.path()).toLocal8Bit());
+        QVERIFY(!root || seteuid(65534) == 0);
+        w.close();
+        QVERIFY(!root || seteuid(0) == 0);
+        was.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", was);
+    }
+    QCOMPARE(log.count("settings file could not be written"), 0);
+    QCOMPARE(read_back().value("device_conf/edit_name_4").toString(), QStringLiteral("seed"));
+    QCOMPARE(QDir(folder.path()).entryList(all), QStringList{QStringLiteral("settings.ini")});
+    QCOMPARE(QDir::root().entryList(all), in_root);
 }
 
 void tst_settings_file::names_in_utf8_data()
