@@ -423,6 +423,11 @@ private slots:
         QTest::newRow("20 count typed, switch clicked")
             << 20 << 10000 << 48.0 << QStringList{"set pulse_gated_spin 5", "|", "type pulse_gated_spin 7", "click"}
             << tripled_all(QList<QByteArray>{data_of(0x34, 7), data_of(0x19, 10000)} + on_tail);
+        // "2." of a "2.5" is no count: leaving the box sends nothing (it
+        // would read 2 and send it at once) and the box shows its count.
+        QTest::newRow("20 \"2.5\" in the gated count, box left: nothing")
+            << 20 << 10000 << 48.0 << QStringList{"locale C", "set pulse_gated_spin 5", "|", "type pulse_gated_spin 2.5", "shows pulse_gated_spin 2.", "leave pulse_gated_spin", "shows pulse_gated_spin 5"}
+            << QList<QByteArray>{};
         QTest::newRow("21 width typed, switch pressed")
             << 21 << 10000 << 48.0 << QStringList{"set dura_spin 48", "|", "type dura_spin 150", "on"}
             << tripled_all(QList<QByteArray>{data_of(0x23, 1500), data_of(0x19, 10000)} + on_tail);

@@ -184,15 +184,21 @@ private slots:
     }
 
     // Typed as "36.5", then as "36,5", in each locale: the number written.
+    // A whole-number box keeps "2." of a "2.5" or a "2..", and holds 2 when
+    // Return ends the entry (read as it stands, "2." would be 0).
     void typed_decimal_marks_data()
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("spin");
+        QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("then_return");
         QTest::addColumn<QByteArray>("frame");
         for (const char *name : {"de_DE", "fr_FR", "C"}) {
-            QTest::addRow("max temperature 36.5, %s", name) << name << "temp_max" << "36.5" << frame_text(cw_id, "370000000000016D");
-            QTest::addRow("max current 120.5, %s", name) << name << "cur_max" << "120.5" << frame_text(cw_id, "2500000000002F12");
+            QTest::addRow("max temperature 36.5, %s", name) << name << "temp_max_spin" << "temp_max_set_but" << "36.5" << false << frame_text(cw_id, "370000000000016D");
+            QTest::addRow("max current 120.5, %s", name) << name << "cur_max_spin" << "cur_max_set_but" << "120.5" << false << frame_text(cw_id, "2500000000002F12");
+            QTest::addRow("resistance 2.5, Return, %s", name) << name << "res_set_spin" << "res_set_but" << "2.5" << true << frame_text(cw_id, "1600000000000002");
+            QTest::addRow("beta 2.., Return, %s", name) << name << "beta_set_spin" << "bet_set_but" << "2.." << true << frame_text(cw_id, "1500000000000002");
         }
     }
 
@@ -200,15 +206,22 @@ private slots:
     {
         QFETCH(QString, locale);
         QFETCH(QString, spin);
+        QFETCH(QString, button);
         QFETCH(QString, typed);
+        QFETCH(bool, then_return);
         QFETCH(QByteArray, frame);
         const channel_fixture::default_locale in(locale);
         w->cw_record.new_units = 0;
+        QDoubleSpinBox *box = find<QDoubleSpinBox>(spin);
         for (const QString &t : {typed, QString(typed).replace('.', ',')}) {
             set_type(8);
-            find<QDoubleSpinBox>(spin + "_spin")->selectAll();
-            QTest::keyClicks(find<QDoubleSpinBox>(spin + "_spin"), t);
-            click(spin + "_set_but");
+            box->selectAll();
+            QTest::keyClicks(box, t);
+            if (then_return) {
+                QCOMPARE(box->text(), QStringLiteral("2") + box->locale().decimalPoint());
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+            click(button);
             w->device_type = -1;
             check_sequence(frame);
         }
