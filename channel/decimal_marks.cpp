@@ -55,14 +55,14 @@ std::optional<QValidator::State> typed_decimal_marks(QString &text, const QLocal
     return marks == 1 && text.endsWith(point) ? QValidator::Intermediate : QValidator::Invalid;
 }
 
-bool holds_decimal_mark(const QDoubleSpinBox &box)
-{
-    return box.decimals() == 0 && box.text().contains(box.locale().decimalPoint());
-}
-
 bool holds_decimal_mark(const QString &text, const QLocale &locale)
 {
     return text.contains(QLatin1Char('.')) || text.contains(QLatin1Char(',')) || text.contains(locale.decimalPoint());
+}
+
+bool holds_decimal_mark(const QDoubleSpinBox &box)
+{
+    return box.decimals() == 0 && holds_decimal_mark(box.text(), box.locale());
 }
 
 QValidator::State whole_number_validator::validate(QString &text, int &pos) const

@@ -231,9 +231,6 @@ void tst_main_window_channels::emission_indicator()
     *flags[qMax(flag, 0)] = 0;
 }
 
-QTEST_MAIN(tst_main_window_channels)
-#include "tst_main_window_channels.moc"
-
 void tst_main_window_channels::can_id_with_a_decimal_mark_data()
 {
     QTest::addColumn<QString>("locale");
@@ -268,3 +265,6 @@ void tst_main_window_channels::can_id_with_a_decimal_mark()
     QFile file(folder->file());
     QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll().contains("\naddr_4=4\n"));
 }
+
+QTEST_MAIN(tst_main_window_channels)
+#include "tst_main_window_channels.moc"

@@ -93,10 +93,8 @@ private slots:
     void unreadable_file();
     void read_only_folder_data();
     void read_only_folder();
-    void write_cut_short_data();
-    void write_cut_short();
-    void tmpdir_unusable_data();
-    void tmpdir_unusable();
+    void write_at_close_data();
+    void write_at_close();
     void names_in_utf8_data();
     void names_in_utf8();
     void portspeed_data();
@@ -363,79 +361,66 @@ void tst_settings_file::read_only_folder()
     }
 }
 
-void tst_settings_file::write_cut_short_data()
+void tst_settings_file::write_at_close_data()
 {
     QTest::addColumn<QByteArray>("replacement"); // empty: the close's own
+    QTest::addColumn<QString>("tmpdir");         // empty: as it is, and every write cut short
     // A file size limit stops every write at 200 bytes, as a full disk
     // would; the close's new file (35 keys) is some 700 bytes.
-    QTest::newRow("the close's file cut at 200 bytes") << QByteArray();
-    QTest::newRow("the replacement cut at 200 bytes") << QByteArray(700, 'x');
+    QTest::newRow("the close's file cut at 200 bytes") << QByteArray() << QString();
+    QTest::newRow("the replacement cut at 200 bytes") << QByteArray(700, 'x') << QString();
     // Larger than the toolkit's write buffer: written straight through, the
     // short count is the only sign.
-    QTest::newRow("a 20000-byte replacement cut at 200 bytes") << QByteArray(20000, 'x');
+    QTest::newRow("a 20000-byte replacement cut at 200 bytes") << QByteArray(20000, 'x') << QString();
+    // Closed by an ordinary user, who cannot write into the root directory
+    // either (%1: the settings folder): the file is composed beside itself.
+    QTest::newRow("$TMPDIR a folder that does not exist") << QByteArray() << "%1/missing";
+    QTest::newRow("$TMPDIR a path under a regular file") << QByteArray() << "%1/settings.ini/tmp";
+    QTest::newRow("$TMPDIR a folder no one can write in") << QByteArray() << "/proc";
 }
 
-void tst_settings_file::write_cut_short()
+void tst_settings_file::write_at_close()
 {
     QFETCH(QByteArray, replacement);
+    QFETCH(QString, tmpdir);
+    const bool cut = tmpdir.isEmpty();
     settings_folder folder;
     const QByteArray text("[device_conf]\nedit_name=pump\n[settings]\navailable=1\n");
     folder.write(text);
+    QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::Permissions(0x7777)));
+    const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+    const QStringList in_root = QDir::root().entryList(all);
+    const QByteArray tmp_was = qgetenv("TMPDIR");
+    const bool as_user = !cut && geteuid() == 0;
     log_capture log;
     {
         MainWindow w;
         w.ui->edit_name_4->setText(QStringLiteral("seed"));
         rlimit before{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &before), 0);
-        const rlimit cut{200, before.rlim_max};
+        const rlimit limit{cut ? 200 : before.rlim_cur, before.rlim_max};
         const sighandler_t was = signal(SIGXFSZ, SIG_IGN);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &cut), 0);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        if (!cut)
+            qputenv("TMPDIR", tmpdir.arg(folder.path()).toLocal8Bit());
+        QVERIFY(!as_user || seteuid(65534) == 0);
         const bool done = replacement.isEmpty() ? w.close() : !MainWindow::write_whole(folder.file(), replacement);
+        QVERIFY(!as_user || seteuid(0) == 0);
+        tmp_was.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", tmp_was);
         setrlimit(RLIMIT_FSIZE, &before);
         signal(SIGXFSZ, was);
         QVERIFY(done);
     }
-    QCOMPARE(log.count("settings file could not be written"), replacement.isEmpty() ? 1 : 0);
-    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{QStringLiteral("settings.ini")});
+    QCOMPARE(log.count("settings file could not be written"), cut && replacement.isEmpty() ? 1 : 0);
+    QCOMPARE(QDir(folder.path()).entryList(all), QStringList{QStringLiteral("settings.ini")});
+    QCOMPARE(QDir::root().entryList(all), in_root);
+    if (!cut) {
+        QCOMPARE(read_back().value("device_conf/edit_name_4").toString(), QStringLiteral("seed"));
+        return;
+    }
     QFile f(folder.file());
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), text);
-}
-
-void tst_settings_file::tmpdir_unusable_data()
-{
-    QTest::addColumn<QString>("tmpdir"); // %1: the settings folder
-    QTest::newRow("a folder that does not exist") << "%1/missing";
-    QTest::newRow("a path under a regular file") << "%1/settings.ini/tmp";
-    QTest::newRow("a folder no one can write in") << "/proc";
-}
-
-// Closed by an ordinary user, who cannot write into the root directory.
-void tst_settings_file::tmpdir_unusable()
-{
-    QFETCH(QString, tmpdir);
-    settings_folder folder;
-    folder.write("[device_conf]\nedit_name=pump\n[settings]\navailable=1\n");
-    QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::Permissions(0x7777)));
-    const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
-    const QStringList in_root = QDir::root().entryList(all);
-    const QByteArray was = qgetenv("TMPDIR");
-    const bool root = geteuid() == 0;
-    log_capture log;
-    {
-        MainWindow w;
-        w.ui->edit_name_4->setText(QStringLiteral("seed"));
-        qputenv("TMPDIR", tmpdir.arg(folder.path()).toLocal8Bit());
-        QVERIFY(!root || seteuid(65534) == 0);
-        w.close();
-        QVERIFY(!root || seteuid(0) == 0);
-        was.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", was);
-    }
-    QCOMPARE(log.count("settings file could not be written"), 0);
-    QCOMPARE(read_back().value("device_conf/edit_name_4").toString(), QStringLiteral("seed"));
-    QCOMPARE(QDir(folder.path()).entryList(all), QStringList{QStringLiteral("settings.ini")});
-    QCOMPARE(QDir::root().entryList(all), in_root);
 }
 
 void tst_settings_file::names_in_utf8_data()
